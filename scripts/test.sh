@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+# the normal build (core, program, tests, benchmarks), a sanitizer build of
+# the core and its tests, and short fuzz runs. One CTest summary at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+jobs=$(nproc)
+
+cmake -S . -B build-asan -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug \
+  -DWPE_SANITIZE=ON -DWPE_BUILD_APP=OFF -DWPE_BUILD_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+
+extra="$PWD/build-asan"
+if [[ -f fuzz/CMakeLists.txt ]]; then
+  cmake -S . -B build-fuzz -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DWPE_FUZZ=ON -DWPE_BUILD_APP=OFF -DWPE_BUILD_BENCH=OFF -DWPE_BUILD_TESTS=OFF
+  cmake --build build-fuzz -j "$jobs"
+  extra="$extra;$PWD/build-fuzz"
+fi
+
+cmake -S . -B build -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "-DWPE_EXTRA_TEST_DIRS=$extra"
+cmake --build build -j "$jobs"
+
+ctest --test-dir build --output-on-failure -j "$jobs"
