@@ -1,0 +1,350 @@
+#include "util/Files.h"
+
+#include "util/Errors.h"
+#include "util/Paths.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace wpe {
+
+namespace fs = std::filesystem;
+
+// ---- Retries against busy files ---------------------------------------------
+
+namespace {
+
+constexpr int kRetries = 100;
+constexpr auto kRetryDelay = std::chrono::milliseconds(50);
+
+// Only a failure that can go away by itself is worth waiting for; a missing
+// folder or a denied permission is reported at once instead of after five
+// seconds.
+bool isTransient(int error)
+{
+    return error == EBUSY || error == ETXTBSY || error == EAGAIN || error == EINTR || error == EMFILE ||
+           error == ENFILE;
+}
+
+// Calls open() until it succeeds, fails for good, or the retries run out.
+template <typename Open>
+auto openWithRetries(Open open)
+{
+    for (int attempt = 0;; ++attempt) {
+        errno = 0;
+        auto handle = open();
+        if (handle || !isTransient(errno) || attempt >= kRetries)
+            return handle;
+        std::this_thread::sleep_for(kRetryDelay);
+    }
+}
+
+fs::path toPath(std::string_view path)
+{
+    return fs::path(NativePath(path));
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const
+    {
+        if (f)
+            std::fclose(f);
+    }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// A name for a temporary file beside target, unique within the process and
+// hidden from listings that skip dot files.
+fs::path temporarySibling(const fs::path& target)
+{
+    static std::atomic<unsigned> counter{0};
+    std::string name = "." + target.filename().string() + ".tmp";
+#ifndef _WIN32
+    name += std::to_string(::getpid());
+#endif
+    name += "-" + std::to_string(counter++);
+    return target.parent_path() / name;
+}
+
+// The file a write should land in: a link is followed so that it stays a link.
+fs::path writeTarget(const fs::path& path)
+{
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        fs::path resolved = fs::weakly_canonical(path, ec);
+        if (!ec)
+            return resolved;
+    }
+    return path;
+}
+
+bool flushToDisk(std::FILE* f)
+{
+    if (std::fflush(f) != 0)
+        return false;
+#ifndef _WIN32
+    return ::fsync(::fileno(f)) == 0;
+#else
+    return true;
+#endif
+}
+
+// Gives the new file the permissions of the one it replaces.
+void copyPermissions(const fs::path& from, const fs::path& to)
+{
+    std::error_code ec;
+    const fs::file_status status = fs::status(from, ec);
+    if (!ec && fs::exists(status))
+        fs::permissions(to, status.permissions(), fs::perm_options::replace, ec);
+}
+
+bool isWritableOrAbsent(const fs::path& target)
+{
+#ifndef _WIN32
+    return ::access(target.c_str(), F_OK) != 0 || ::access(target.c_str(), W_OK) == 0;
+#else
+    std::error_code ec;
+    const fs::file_status status = fs::status(target, ec);
+    return !fs::exists(status) || (status.permissions() & fs::perms::owner_write) != fs::perms::none;
+#endif
+}
+
+// Moves a finished temporary file over target; false leaves target alone.
+bool replaceWith(const fs::path& temp, const fs::path& target)
+{
+    for (int attempt = 0;; ++attempt) {
+        std::error_code ec;
+        fs::rename(temp, target, ec);
+        if (!ec)
+            return true;
+        if (!isTransient(ec.value()) || attempt >= kRetries)
+            return false;
+        std::this_thread::sleep_for(kRetryDelay);
+    }
+}
+
+// Writes bytes to a fresh temporary file beside target; empty path on failure.
+fs::path writeTemporary(const fs::path& target, std::string_view bytes)
+{
+    const fs::path temp = temporarySibling(target);
+    FileHandle f = openWithRetries([&] { return FileHandle(std::fopen(temp.c_str(), "wbx")); });
+    if (!f)
+        return {};
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
+    const bool flushed = written && flushToDisk(f.get());
+    const bool closed = std::fclose(f.release()) == 0;
+    if (!(written && flushed && closed)) {
+        std::error_code ec;
+        fs::remove(temp, ec);
+        return {};
+    }
+    return temp;
+}
+
+} // namespace
+
+// ---- Existence and folders --------------------------------------------------
+
+bool FileExists(std::string_view path)
+{
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    const fs::file_status status = fs::status(toPath(path), ec);
+    return !ec && fs::exists(status) && !fs::is_directory(status);
+}
+
+bool FolderExists(std::string_view path)
+{
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    return fs::is_directory(toPath(path), ec);
+}
+
+bool ForceDirectories(std::string_view path)
+{
+    if (path.empty())
+        return false;
+    const fs::path p = toPath(WithoutTrailingDelimiter(path).empty() ? path : WithoutTrailingDelimiter(path));
+    std::error_code ec;
+    fs::create_directories(p, ec);
+    return fs::is_directory(p, ec);
+}
+
+std::string TempFolder()
+{
+    std::error_code ec;
+    fs::path temp = fs::temp_directory_path(ec);
+    if (ec || temp.empty())
+        temp = fs::path("/tmp");
+    return WithTrailingBackslash(temp.string());
+}
+
+// ---- Deleting a folder tree -------------------------------------------------
+
+bool DeleteFolderTree(std::string_view folder, bool removeFolders)
+{
+    if (!FolderExists(folder))
+        return false;
+    const fs::path root = toPath(folder);
+
+    std::error_code ec;
+    std::vector<fs::directory_entry> entries;
+    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
+        entries.push_back(*it);
+    if (ec)
+        return false;
+
+    bool ok = true;
+    for (const fs::directory_entry& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name[0] == '.')
+            continue;
+        std::error_code entryError;
+        // A link is removed itself, never followed: deleting through a link
+        // would empty a folder outside this tree.
+        const bool isFolder = !entry.is_symlink(entryError) && entry.is_directory(entryError);
+        if (isFolder) {
+            ok = DeleteFolderTree(entry.path().string(), removeFolders) && ok;
+        } else {
+            std::error_code removeError;
+            ok = fs::remove(entry.path(), removeError) && !removeError && ok;
+        }
+    }
+
+    if (removeFolders && ok) {
+        const fs::path normal = root.lexically_normal();
+        if (normal == normal.root_path())
+            return ok;
+        std::error_code removeError;
+        ok = fs::remove(root, removeError) && !removeError;
+    }
+    return ok;
+}
+
+// ---- Whole-file reading and writing -----------------------------------------
+
+std::string ReadWholeFile(std::string_view fileName)
+{
+    if (fileName.empty() || !FileExists(fileName))
+        RaiseErrorFmt(kErrFileNotFound, fileName);
+    const fs::path path = toPath(fileName);
+    FileHandle f = openWithRetries([&] { return FileHandle(std::fopen(path.c_str(), "rb")); });
+    if (!f)
+        RaiseErrorFmt(kErrFileLocked, fileName);
+
+    std::string bytes;
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (!ec && size > 0)
+        bytes.reserve(static_cast<std::size_t>(size));
+    // Read to the end rather than trusting the size: the file may change
+    // under us, and some files report no size at all.
+    char buffer[65536];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, f.get());
+        bytes.append(buffer, got);
+        if (got < sizeof buffer) {
+            if (std::ferror(f.get()))
+                RaiseErrorFmt(kErrReadFile, fileName);
+            break;
+        }
+    }
+    return bytes;
+}
+
+void WriteWholeFile(std::string_view fileName, std::string_view text)
+{
+    if (fileName.empty())
+        return;
+    const fs::path target = writeTarget(toPath(fileName));
+    std::error_code ec;
+    if (fs::is_directory(target, ec) || !isWritableOrAbsent(target))
+        RaiseErrorFmt(kErrFileLocked, fileName);
+    const fs::path temp = writeTemporary(target, text);
+    if (temp.empty())
+        RaiseErrorFmt(kErrFileLocked, fileName);
+    copyPermissions(target, temp);
+    if (!replaceWith(temp, target)) {
+        fs::remove(temp, ec);
+        RaiseErrorFmt(kErrFileLocked, fileName);
+    }
+}
+
+bool CopyFileReplace(std::string_view source, std::string_view target)
+{
+    if (!FileExists(source) || target.empty())
+        return false;
+    const fs::path from = toPath(source);
+    const fs::path to = writeTarget(toPath(target));
+    std::error_code ec;
+    if (fs::is_directory(to, ec) || !isWritableOrAbsent(to))
+        return false;
+    if (fs::exists(to, ec) && fs::equivalent(from, to, ec))
+        return true;
+    const fs::path temp = temporarySibling(to);
+    if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec) || ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    if (!replaceWith(temp, to)) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+// ---- Listings -----------------------------------------------------------------
+
+std::vector<std::string> ListFiles(std::string_view folder)
+{
+    std::vector<std::string> names;
+    if (!FolderExists(folder))
+        return names;
+    std::error_code ec;
+    for (fs::directory_iterator it(toPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError))
+            names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string FindFileNoCase(std::string_view folder, std::string_view name)
+{
+    if (name.empty() || !FolderExists(folder))
+        return {};
+    const std::string base = WithTrailingBackslash(NativePath(folder));
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(fs::path(base + std::string(name)), ec)))
+        return base + std::string(name);
+    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    std::vector<std::string> matches;
+    for (fs::directory_iterator it(fs::path(base), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string candidate = it->path().filename().string();
+        if (candidate.size() == name.size() &&
+            std::equal(candidate.begin(), candidate.end(), name.begin(),
+                       [&](char a, char b) { return upper(a) == upper(b); }))
+            matches.push_back(candidate);
+    }
+    if (matches.empty())
+        return {};
+    // Several spellings can exist side by side; pick one the same way each time.
+    return base + *std::min_element(matches.begin(), matches.end());
+}
+
+} // namespace wpe
