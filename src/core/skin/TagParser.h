@@ -15,8 +15,30 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wpe {
+
+// Where the sections opened by one marker and closed by another (comments,
+// CDATA) lie in a text, so that "is this position inside one" costs a binary
+// search instead of scans back and forth through the text.
+class SectionIndex {
+public:
+    SectionIndex(std::string_view text, std::string_view open, std::string_view close, bool caseSensitive);
+    // The answer of IsInsideSection(text from lo through hi, open, close,
+    // p - lo + 1): positions are 1-based in the indexed text, lo..hi the part
+    // that is searched (markers must lie wholly inside it).
+    bool Inside(std::size_t lo, std::size_t hi, std::size_t p) const;
+    // The same over the whole indexed text.
+    bool Inside(std::size_t p) const { return Inside(1, length_, p); }
+
+private:
+    std::vector<std::size_t> opens_;
+    std::vector<std::size_t> closes_;
+    std::size_t openLength_;
+    std::size_t closeLength_;
+    std::size_t length_;
+};
 
 class TTagParser {
 public:
@@ -94,16 +116,19 @@ private:
     struct Scope;
 
     const Sections& sections() const;
-    void textChanged();
     void replaceRange(std::size_t pos, std::size_t count, std::string_view with);
     void requireCurrentTag() const;
+    std::size_t requireStartTagEnd() const;
 
-    std::size_t findTagStart(std::string_view name, const Scope& scope, std::size_t from) const;
+    bool insideCData(const Scope& scope, std::size_t p) const;
+    bool insideSection(const Scope& scope, std::size_t p) const;
+    std::size_t findTagStart(std::string_view name, const Scope& scope, std::size_t from,
+                             std::size_t before = 0) const;
     std::size_t findClosingTag(std::string_view name, const Scope& scope, std::size_t from) const;
     std::size_t findTag(const Scope& scope, std::size_t from, bool closing, std::string_view name) const;
     std::size_t findParentStart(std::string_view name, std::size_t from) const;
     std::size_t startTagEnd(std::size_t pos) const;
-    std::size_t closingTagEnd(std::size_t startEnd) const;
+    std::size_t outerEnd(std::size_t pos, std::string_view name) const;
     std::size_t findAttributeValuePos(std::string_view tag, std::string_view name) const;
     std::string rawAttribute(std::string_view tag, std::string_view name) const;
 
