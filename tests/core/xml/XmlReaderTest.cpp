@@ -1,0 +1,257 @@
+#include "xml/XXml.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace wpe {
+namespace {
+
+// Renders the whole token sequence of text, e.g. "S(a) A(b=1) E(a)".
+std::string Tokens(std::string_view text)
+{
+    TXmlReader r;
+    r.Open(text);
+    std::string out;
+    for (;;) {
+        XmlTokenKind k = r.Next();
+        if (k == tkEndOfInput)
+            break;
+        static const char* const kTags[] = {"PI", "DT", "C", "CD", "S", "E", "A", "T"};
+        if (!out.empty())
+            out += ' ';
+        out += kTags[k];
+        out += '(';
+        if (k == tkAttribute || k == tkProcessingInstruction || k == tkDocumentType)
+            out += r.Name() + "=" + r.Value();
+        else if (k == tkStartTag || k == tkEndTag)
+            out += r.Name();
+        else
+            out += r.Value();
+        out += ')';
+    }
+    return out;
+}
+
+std::string ErrorOf(std::string_view text)
+{
+    try {
+        Tokens(text);
+    } catch (const EXmlReader& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+struct TokenCase {
+    const char* input;
+    const char* tokens;
+};
+
+class ReaderTokens : public testing::TestWithParam<TokenCase> {};
+
+TEST_P(ReaderTokens, YieldsTokens)
+{
+    EXPECT_EQ(Tokens(GetParam().input), GetParam().tokens) << GetParam().input;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Xml, ReaderTokens,
+    testing::Values(
+        TokenCase{"", ""}, TokenCase{" \r\n\t ", ""}, TokenCase{"<a/>", "S(a) E(a)"},
+        TokenCase{"<a b=\"1\"/>", "S(a) A(b=1) E(a)"}, TokenCase{"< a >x</ a >", "S(a) T(x) E(a)"},
+        TokenCase{"<a b = \"1\" >", "S(a) A(b=1)"}, TokenCase{"<a b=c>", "S(a) A(b=c)"},
+        TokenCase{"<a b=c/>", "S(a) A(b=c) E(a)"}, TokenCase{"<a b=>", "S(a) A(b=)"},
+        TokenCase{"<a b='say \"hi\"'>", "S(a) A(b=say \"hi\")"}, TokenCase{"<a b=\"x>y\">", "S(a) A(b=x>y)"},
+        TokenCase{"<a b=\"1\"c=\"2\">", "S(a) A(b=1) A(c=2)"},
+        TokenCase{"<a b=\"1\" c='2' />", "S(a) A(b=1) A(c=2) E(a)"},
+        TokenCase{"<a b=\"&lt;\"/>", "S(a) A(b=&lt;) E(a)"},
+        TokenCase{"  <a> </a>  <!--x-->  ", "S(a) T( ) E(a) C(x)"},
+        TokenCase{"<a>&amp;</a>", "S(a) T(&amp;) E(a)"},
+        TokenCase{"<?xml version=\"1.0\" encoding=\"WINDOWS-1251\" ?>",
+                  "PI(xml=version=\"1.0\" encoding=\"WINDOWS-1251\" )"},
+        TokenCase{"<?x?>", "PI(x=)"}, TokenCase{"<?x a>b?>", "PI(x=a>b)"}, TokenCase{"<?x>?>", "PI(x=>)"},
+        TokenCase{"<!DOCTYPE html>", "DT(html=)"},
+        TokenCase{"<!DOCTYPE r [<!ENTITY e \"x\">]>", "DT(r=[<!ENTITY e \"x\">])"},
+        TokenCase{"<!---->", "C()"}, TokenCase{"<!-- a -- b -->", "C( a -- b )"}, TokenCase{"<!-->-->", "C(>)"},
+        TokenCase{"<a><![CDATA[x]] ></a>", "S(a) CD(x) E(a)"}, TokenCase{"<a><![CDATA[]]></a>", "S(a) CD() E(a)"},
+        TokenCase{"<a><![CDATA[<b>]x]]></a>", "S(a) CD(<b>]x) E(a)"},
+        TokenCase{"<a><b>", "S(a) S(b)"}, TokenCase{"<a>x", "S(a) T(x)"},
+        TokenCase{"<a>\x01\x02</a>", "S(a) T(\x01\x02) E(a)"},
+        TokenCase{"<a:b xmlns:a=\"u\"></a:b>", "S(a:b) A(xmlns:a=u) E(a:b)"}));
+
+struct ErrorCase {
+    const char* input;
+    const char* message;
+};
+
+class ReaderErrors : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ReaderErrors, FailsWithMessage)
+{
+    EXPECT_EQ(ErrorOf(GetParam().input), GetParam().message) << GetParam().input;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Xml, ReaderErrors,
+    testing::Values(
+        ErrorCase{"<", "Ошибка в XML-документе: неожидаемое завершение текста"},
+        ErrorCase{"<a><", "Ошибка в XML-документе: неожидаемое завершение текста"},
+        ErrorCase{"<!doctype html>", "Ошибка в XML-документе: неизвестная специальная инструкция"},
+        ErrorCase{"<!-x-->", "Ошибка в XML-документе: неизвестная специальная инструкция"},
+        ErrorCase{"<!", "Ошибка в XML-документе: неизвестная специальная инструкция"},
+        ErrorCase{"x<a/>", "Ошибка в XML-документе: текст вне элемента"},
+        ErrorCase{"<a/>x", "Ошибка в XML-документе: текст вне элемента"},
+        ErrorCase{"<?" "?>", "Ошибка в XML-документе: не задано имя в обрабатывающей инструкции"},
+        ErrorCase{"<? >", "Ошибка в XML-документе: не задано имя в обрабатывающей инструкции"},
+        ErrorCase{"<?x y>", "Ошибка в XML-документе: ожидается \"?>\""},
+        ErrorCase{"<?x", "Ошибка в XML-документе: ожидается \"?>\""},
+        ErrorCase{"<!DOCTYPE>", "Ошибка в XML-документе: не задано имя в типе документа"},
+        ErrorCase{"<!DOCTYPE r [<!ENTITY e \"x\">]", "Ошибка в XML-документе: ожидается \">\" для типа документа"},
+        ErrorCase{"<!-- x ->", "Ошибка в XML-документе: ожидается \"-->\""},
+        ErrorCase{"<a><![CDATA[x]", "Ошибка в XML-документе: ожидается \"]]\""},
+        ErrorCase{"<a><![CDATA[a]]b]]></a>", "Ошибка в XML-документе: ожидается \"]]>\""},
+        ErrorCase{"<a><![CDATA[a]]", "Ошибка в XML-документе: ожидается \"]]>\""},
+        ErrorCase{"<a", "Ошибка в XML-документе: ожидается \">\" для открывающего тэга элемента"},
+        ErrorCase{"<a  ", "Ошибка в XML-документе: ожидается \">\" для открывающего тэга элемента"},
+        ErrorCase{"<>", "Ошибка в XML-документе: не задано имя открывающего тэга элемента"},
+        ErrorCase{"</>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
+        ErrorCase{"<a/ >", "Ошибка в XML-документе: ожидается \"/>\""},
+        ErrorCase{"<a b=\"1\"/", "Ошибка в XML-документе: ожидается \"/>\""},
+        ErrorCase{"<a b>", "Ошибка в XML-документе: ожидается \"=\" для атрибута элемента"},
+        ErrorCase{"<a b c=\"1\">", "Ошибка в XML-документе: ожидается \"=\" для атрибута элемента"},
+        ErrorCase{"<a =\"1\">", "Ошибка в XML-документе: не задано имя атрибута элемента"},
+        ErrorCase{"<a b", "Ошибка в XML-документе: не задано значение атрибута элемента"},
+        ErrorCase{"<a b =", "Ошибка в XML-документе: не задано значение атрибута элемента"},
+        ErrorCase{"<a b=\"1", "Ошибка в XML-документе: ожидается атрибут элемента"},
+        ErrorCase{"<a b=\"1\"", "Ошибка в XML-документе: ожидается атрибут элемента"},
+        ErrorCase{"<a b=\"1\"  ", "Ошибка в XML-документе: ожидается атрибут элемента"},
+        ErrorCase{"<a b=c", "Ошибка в XML-документе: ожидается атрибут элемента"},
+        ErrorCase{"<a></a", "Ошибка в XML-документе: ожидается \">\" для закрывающего тэга элемента"},
+        ErrorCase{"<a></a b>", "Ошибка в XML-документе: ожидается \">\" для закрывающего тэга элемента"},
+        ErrorCase{"<a></b>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
+        ErrorCase{"</a>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
+        ErrorCase{"<A></a>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
+        ErrorCase{"<a><b></a>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"}));
+
+TEST(XmlReader, DepthFollowsOpenElementsAndStaysAtEnd)
+{
+    TXmlReader r;
+    EXPECT_EQ(r.Next(), tkEndOfInput); // closed reader
+    r.Open("<a><b><c/>");
+    EXPECT_EQ(r.Next(), tkStartTag);
+    EXPECT_EQ(r.Depth(), 1);
+    EXPECT_EQ(r.Next(), tkStartTag);
+    EXPECT_EQ(r.Next(), tkStartTag);
+    EXPECT_EQ(r.Depth(), 3);
+    EXPECT_EQ(r.Next(), tkEndTag);
+    EXPECT_EQ(r.Name(), "c");
+    EXPECT_EQ(r.Depth(), 2);
+    EXPECT_EQ(r.Next(), tkEndOfInput);
+    EXPECT_EQ(r.Next(), tkEndOfInput);
+    EXPECT_EQ(r.TokenKind(), tkEndOfInput);
+    EXPECT_EQ(r.Depth(), 2);
+    r.Close();
+    EXPECT_EQ(r.Depth(), 0);
+}
+
+TEST(XmlReader, ReopenStartsAfresh)
+{
+    TXmlReader r;
+    r.Open("<a><b>");
+    r.Next();
+    r.Next();
+    r.Open("<c/>");
+    EXPECT_EQ(r.Depth(), 0);
+    EXPECT_EQ(r.Next(), tkStartTag);
+    EXPECT_EQ(r.Name(), "c");
+}
+
+// Tokens that straddle the 4096-byte blocks of a stream must come out whole.
+TEST(XmlReader, StreamAcrossBlockBoundaries)
+{
+    for (std::size_t pad : {4090u, 4093u, 4095u, 4096u, 4097u, 8191u}) {
+        std::string text = "<r>" + std::string(pad, 'x') + "<!--ab--><![CDATA[p]q]]><e k=\"v\"/></r>";
+        auto* s = new std::istringstream(text);
+        TXmlReader r;
+        r.Open(s, true);
+        ASSERT_EQ(r.Next(), tkStartTag);
+        ASSERT_EQ(r.Next(), tkText);
+        EXPECT_EQ(r.Value().size(), pad);
+        ASSERT_EQ(r.Next(), tkComment);
+        EXPECT_EQ(r.Value(), "ab");
+        ASSERT_EQ(r.Next(), tkCData);
+        EXPECT_EQ(r.Value(), "p]q");
+        ASSERT_EQ(r.Next(), tkStartTag);
+        ASSERT_EQ(r.Next(), tkAttribute);
+        EXPECT_EQ(r.Value(), "v");
+        ASSERT_EQ(r.Next(), tkEndTag);
+        ASSERT_EQ(r.Next(), tkEndTag);
+        EXPECT_EQ(r.Name(), "r");
+        EXPECT_EQ(r.Next(), tkEndOfInput);
+    }
+}
+
+TEST(XmlReader, StreamGivesSameTokensAsMemory)
+{
+    std::string text = "<?xml version=\"1.0\"?>\r\n<!DOCTYPE r>\r\n<r a='1' b=\"2\">";
+    for (int i = 0; i < 600; ++i)
+        text += "<item n=\"" + std::to_string(i) + "\">t&amp;" + std::to_string(i) + "<![CDATA[c]]></item>\r\n";
+    text += "</r>";
+    std::istringstream stream(text);
+    TXmlReader a, b;
+    a.Open(&stream, false);
+    b.Open(text);
+    int n = 0;
+    for (;;) {
+        XmlTokenKind ka = a.Next(), kb = b.Next();
+        ASSERT_EQ(ka, kb);
+        ASSERT_EQ(a.Name(), b.Name());
+        ASSERT_EQ(a.Value(), b.Value());
+        if (ka == tkEndOfInput)
+            break;
+        ++n;
+    }
+    EXPECT_GT(n, 3000);
+}
+
+TEST(XmlReaderStream, PushBackAndMatch)
+{
+    TXmlReaderStream s(std::string_view("abcdef"));
+    EXPECT_EQ(s.ReadChar(false), 'a');
+    EXPECT_EQ(s.ReadChar(), 'a');
+    EXPECT_FALSE(s.Match("bcx", true));
+    EXPECT_EQ(s.ReadChar(false), 'b'); // input as it was
+    EXPECT_TRUE(s.Match("bc", false));
+    EXPECT_TRUE(s.Match("bc", true));
+    s.UnreadString("XY");
+    EXPECT_EQ(s.ReadChar(), 'X');
+    EXPECT_EQ(s.ReadChar(), 'Y');
+    EXPECT_FALSE(s.Match("defg", true)); // input ends first
+    EXPECT_EQ(s.ReadChar(), 'd');
+    s.UnreadChar(' ');
+    s.SkipWhitespace();
+    EXPECT_EQ(s.ReadChar(), 'e');
+    EXPECT_EQ(s.ReadChar(), 'f');
+    EXPECT_TRUE(s.AtEnd());
+    EXPECT_EQ(s.ReadChar(), '\0');
+    EXPECT_TRUE(s.AtEnd());
+}
+
+TEST(TextReader, ReadsStreamInBlocksToTheEnd)
+{
+    std::string text(10000, 'q');
+    text[4095] = 'A';
+    text[4096] = 'B';
+    std::istringstream stream(text);
+    TTextReader r(stream);
+    std::string got;
+    while (!r.AtEnd())
+        got += r.ReadChar();
+    EXPECT_EQ(got, text);
+    EXPECT_EQ(r.ReadChar(), '\0');
+}
+
+} // namespace
+} // namespace wpe
