@@ -1,0 +1,427 @@
+#include "catalogue/Catalogue.h"
+
+#include "catalogue/CatalogueText.h"
+#include "skin/TagParser.h"
+#include "util/Dialogs.h"
+#include "util/Exception.h"
+#include "util/Files.h"
+#include "util/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace wpe {
+
+namespace {
+
+// Web part files by extension, ASCII-caseless.
+bool IsWebPartFileName(const std::string& name)
+{
+    const std::string ext = ExtractFileExt(name);
+    return SameAsciiCaseless(ext, ".DWP") || SameAsciiCaseless(ext, ".AWP") || SameAsciiCaseless(ext, ".UWP") ||
+           SameAsciiCaseless(ext, ".XML");
+}
+
+// A decimal integer with optional sign and surrounding blanks; anything else
+// (including overflow) counts as 0.
+long long PopularityValue(const std::string& text)
+{
+    size_t b = 0, e = text.size();
+    while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r' || text[b] == '\n'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' || text[e - 1] == '\n'))
+        --e;
+    std::string t = text.substr(b, e - b);
+    if (t.empty())
+        return 0;
+    size_t i = (t[0] == '+' || t[0] == '-') ? 1 : 0;
+    if (i == t.size())
+        return 0;
+    for (size_t k = i; k < t.size(); ++k)
+        if (t[k] < '0' || t[k] > '9')
+            return 0;
+    errno = 0;
+    const long long v = std::strtoll(t.c_str(), nullptr, 10);
+    return errno == ERANGE ? 0 : v;
+}
+
+bool HasWebPartBelow(const TCatNode* node)
+{
+    for (size_t i = 0; i < node->Count(); ++i) {
+        const TCatNode* child = node->Child(i);
+        if (child->IsWebPart() || HasWebPartBelow(child))
+            return true;
+    }
+    return false;
+}
+
+// Removes every top-level category whose whole subtree holds no web part.
+void PruneEmptyTopCategories(TCatTree& tree)
+{
+    if (tree.IsEmpty())
+        return;
+    std::vector<const TCatNode*> empty;
+    for (size_t i = 0; i < tree.Count(); ++i) {
+        const TCatNode* top = tree.Child(nullptr, i);
+        if (top->IsCategory() && !HasWebPartBelow(top))
+            empty.push_back(top);
+    }
+    if (empty.empty())
+        return;
+    tree.RemoveIf([&](const TCatNode* n) {
+        return n->Parent() == nullptr && std::find(empty.begin(), empty.end(), n) != empty.end();
+    });
+}
+
+void RemoveByLanguage(TCatTree& tree, const char* code, bool keepEmpty)
+{
+    tree.RemoveIf([&](const TCatNode* n) {
+        if (!n->IsWebPart() || !n->Entry())
+            return false;
+        const std::string& lang = n->Entry()->language;
+        if (keepEmpty && lang.empty())
+            return false;
+        return !SameAsciiCaseless(lang, code);
+    });
+}
+
+} // namespace
+
+TCatalogue::TCatalogue(bool pickerMode) : pickerMode_(pickerMode), rootList_(std::make_shared<TCatData>()) {}
+
+std::string TCatalogue::CategoryFilePath() const
+{
+    return programDir_.empty() ? std::string(kCategoryFileName) : WithTrailingBackslash(programDir_) + kCategoryFileName;
+}
+
+// ---- category lists
+
+TCatDataPtr TCatalogue::NewCatData()
+{
+    auto list = std::make_shared<TCatData>();
+    lists_.emplace(list.get(), list);
+    return list;
+}
+
+void TCatalogue::DiscardCatData(const TCatData* list) { lists_.erase(list); }
+
+bool TCatalogue::InOtherCategoryList(const TWPData* entry, const TCatData* except) const
+{
+    for (const auto& [raw, list] : lists_)
+        if (raw != except && list->Contains(entry))
+            return true;
+    return false;
+}
+
+std::string TCatalogue::NextNewCategoryName()
+{
+    return "NewCategory_" + std::to_string(newCategoryCounter_++);
+}
+
+TCatNode* TCatalogue::FindOrAddCategory(TCatTree& tree, TCatNode* parent, const std::string& name)
+{
+    if (TCatNode* found = tree.FindCategoryChild(parent, name))
+        return found;
+    return tree.AddCategory(parent, name, NewCatData());
+}
+
+void TCatalogue::PruneCategoryLists()
+{
+    std::unordered_map<const TCatData*, TCatDataPtr> kept;
+    browse_.ForEach([&](TCatNode* n) {
+        if (n->IsCategory() && n->CatData())
+            kept.emplace(n->CatData(), n->CatDataLink());
+    });
+    lists_.swap(kept);
+}
+
+// ---- loading
+
+TCatalogue::EntryRead TCatalogue::ReadEntry(const std::string& fileName)
+{
+    TTagParser parser = TTagParser::CreateFromFile(fileName);
+    auto textOf = [&parser](const char* tag, std::string& out) {
+        parser.Reset();
+        if (parser.Find(tag)) {
+            out = parser.GetText();
+            return true;
+        }
+        return false;
+    };
+
+    parser.Reset();
+    if (!parser.Find("WebPart"))
+        throw Exception(fileName + " is not a WebPart!");
+
+    TWPData fresh;
+    fresh.fileName = fileName;
+    if (textOf("Title", fresh.title) && fresh.title.empty())
+        fresh.title = NameWithoutExt(fileName);
+    textOf("Description", fresh.description);
+    textOf("Language", fresh.language);
+    textOf("Popularity", fresh.popularity);
+    textOf("LastModified", fresh.lastModified);
+    textOf("Zone", fresh.zone);
+
+    EntryRead result;
+    parser.Reset();
+    while (parser.Find("Category"))
+        result.paths.push_back(JoinCategoryPath(SplitCategoryPath(parser.GetText())));
+    if (result.paths.empty())
+        result.paths.emplace_back();
+
+    // One object per file name: an entry already known (now or from the
+    // previous load) is refreshed in place, keeping its queued changes.
+    TWPDataPtr entry;
+    if (auto it = byName_.find(fileName); it != byName_.end()) {
+        entry = it->second;
+    } else {
+        if (auto old = previous_.find(fileName); old != previous_.end()) {
+            entry = old->second;
+            previous_.erase(old);
+        } else {
+            entry = std::make_shared<TWPData>();
+        }
+        entries_.push_back(entry);
+        byName_.emplace(fileName, entry);
+    }
+    fresh.operations = std::move(entry->operations);
+    fresh.modified = entry->modified;
+    *entry = std::move(fresh);
+    result.entry = entry;
+    return result;
+}
+
+void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree)
+{
+    for (const std::string& path : paths) {
+        TCatNode* node = nullptr;
+        for (const std::string& name : SplitCategoryPath(path))
+            node = FindOrAddCategory(tree, node, name);
+        if (tree.HasWebPartChild(node, entry->title, entry->fileName))
+            continue;
+        tree.AddWebPart(node, entry);
+        if (!node) {
+            rootList_->Add(entry);
+            continue;
+        }
+        if (!node->CatData())
+            tree.SetCatData(node, NewCatData());  // a category made without a list gets one now
+        node->CatData()->Add(entry);
+    }
+}
+
+void TCatalogue::ResetForLoad()
+{
+    previous_ = std::move(byName_);
+    byName_.clear();
+    entries_.clear();
+    searchResults_.clear();
+    // The categories stay (a missing or broken category file must not lose
+    // them); their lists are filled anew from the files.
+    browse_.RemoveIf([](const TCatNode* n) { return n->IsWebPart(); });
+    for (auto& [raw, list] : lists_)
+        list->Clear();
+    rootList_->Clear();
+}
+
+void TCatalogue::SortEntries()
+{
+    std::stable_sort(entries_.begin(), entries_.end(), [](const TWPDataPtr& a, const TWPDataPtr& b) {
+        return CompareWithCase(a->title, b->title) < 0;
+    });
+}
+
+void TCatalogue::SortTree(TCatTree& tree)
+{
+    tree.SortChildren(
+        nullptr,
+        [](const TCatNode* a, const TCatNode* b) {
+            if (a->Kind() != b->Kind())
+                return a->IsCategory();
+            return CompareNoCase(a->Text(), b->Text()) < 0;
+        },
+        true);
+}
+
+void TCatalogue::LoadCatalogue(const std::string& storageDir, const ProgressCallback& progress)
+{
+    storageDir_ = WithTrailingBackslash(storageDir);
+    ResetForLoad();
+
+    const std::string categoryFile = CategoryFilePath();
+    if (FileExists(categoryFile)) {
+        try {
+            ReadCategoryFile(browse_, categoryFile);
+        } catch (const std::exception& e) {
+            Dialogs().Show(MsgKind::Error, std::string("Error while restoring category tree:") + "\r\n" + e.what());
+        }
+    }
+
+    for (const std::string& name : ListFiles(storageDir_)) {
+        if (!IsWebPartFileName(name))
+            continue;
+        const std::string path = storageDir_ + name;
+        try {
+            std::error_code ec;
+            const auto size = std::filesystem::file_size(NativePath(path), ec);
+            if (ec || size > kMaxWebPartFileSize)
+                continue;
+            EntryRead read = ReadEntry(path);
+            PlaceEntry(read.entry, read.paths, browse_);
+            if (progress)
+                progress(path);
+        } catch (const std::exception&) {
+            // Not a web part, unreadable or malformed: left out silently.
+        }
+    }
+    previous_.clear();
+
+    SortEntries();
+    SortTree(browse_);
+    PruneCategoryLists();
+    edit_.CopyFrom(browse_);
+    ExpandSaved(browse_);
+    if (pickerMode_)
+        ApplyFilter(kFilterCategoriesOnly, browse_);
+}
+
+void TCatalogue::ReloadCatalogue()
+{
+    LoadCatalogue(storageDir_);
+    if (FilterMask() != 0) {
+        ApplyFilter(0, browse_);
+        ApplyFilter(FilterMask(), browse_);
+    }
+}
+
+// ---- filter, search, lookups
+
+void TCatalogue::ApplyFilter(int mask, TCatTree& tree)
+{
+    if (mask == 0) {
+        if (&tree == &edit_)
+            edit_.CopyFrom(browse_);
+        else
+            tree.CopyFrom(edit_);
+        return;
+    }
+    for (int bit = 1; bit <= kFilterMostPopular; bit <<= 1) {
+        if (!(mask & bit))
+            continue;
+        switch (bit) {
+        case kFilterCategoriesOnly:
+            tree.RemoveIf([](const TCatNode* n) { return n->IsWebPart(); });
+            continue;
+        case kFilterRussian: RemoveByLanguage(tree, "ru", false); break;
+        case kFilterEnglish: RemoveByLanguage(tree, "en", true); break;
+        case kFilterFrench: RemoveByLanguage(tree, "fr", false); break;
+        case kFilterGerman: RemoveByLanguage(tree, "ge", false); break;
+        case kFilterNewItems: continue;  // what makes an entry new is not settled
+        case kFilterMostPopular:
+            tree.RemoveIf([](const TCatNode* n) {
+                return n->IsWebPart() && n->Entry() && PopularityValue(n->Entry()->popularity) <= 0;
+            });
+            break;
+        default: continue;
+        }
+        PruneEmptyTopCategories(tree);
+    }
+    ExpandSaved(tree);
+}
+
+void TCatalogue::ExpandSaved(TCatTree& tree)
+{
+    tree.ForEach([](TCatNode* n) {
+        if (n->IsCategory() && n->CatData() && n->CatData()->expanded)
+            n->expanded = true;
+    });
+}
+
+void TCatalogue::SearchEntries(const std::string& text)
+{
+    searchResults_.clear();
+    if (text.empty())
+        return;
+    for (const auto& entry : entries_)
+        if (FindAsciiCaseless(text, entry->title) != 0)
+            searchResults_.push_back(entry);
+}
+
+TWPDataPtr TCatalogue::FindEntry(const std::string& fileName) const
+{
+    if (auto it = byName_.find(fileName); it != byName_.end())
+        return it->second;
+    for (const auto& entry : entries_)
+        if (SameNoCase(entry->fileName, fileName))
+            return entry;
+    return nullptr;
+}
+
+namespace {
+
+TCatNode* FindInSubtree(const TCatTree& tree, const TCatNode* root, const std::string& name)
+{
+    const TCatNode* end = tree.NextSkippingChildren(root);
+    for (TCatNode* n = root->HasChildren() ? root->Child(0) : nullptr; n && n != end; n = tree.Next(n))
+        if (n->Text() == name)
+            return n;
+    return nullptr;
+}
+
+} // namespace
+
+TCatNode* TCatalogue::FindCategoryNode(const std::string& path) const { return FindCategoryNode(browse_, path); }
+
+TCatNode* TCatalogue::FindCategoryNode(const TCatTree& tree, const std::string& path) const
+{
+    const std::vector<std::string> names = SplitCategoryPath(path);
+    if (names.empty())
+        return nullptr;
+    TCatNode* node = nullptr;
+    for (size_t i = 0; i < tree.Count() && !node; ++i)
+        if (tree.Child(nullptr, i)->Text() == names[0])
+            node = tree.Child(nullptr, i);
+    for (size_t k = 1; k < names.size() && node; ++k)
+        node = FindInSubtree(tree, node, names[k]);
+    return node;
+}
+
+std::string TCatalogue::CategoryPath(const TCatNode* node)
+{
+    if (node && node->IsWebPart())
+        node = node->Parent();
+    std::vector<std::string> names;
+    for (; node; node = node->Parent())
+        names.push_back(node->Text());
+    std::reverse(names.begin(), names.end());
+    return JoinCategoryPath(names);
+}
+
+size_t TCatalogue::FindByTitlePrefix(const std::vector<TWPDataPtr>& list, const std::string& typed, size_t start,
+                                     bool wrap)
+{
+    const size_t n = list.size();
+    if (n == 0)
+        return static_cast<size_t>(-1);
+    if (start >= n)
+        start = 0;
+    size_t i = start;
+    do {
+        if (StartsAsciiCaseless(list[i]->title, typed))
+            return i;
+        ++i;
+        if (i == n) {
+            if (!wrap)
+                break;
+            i = 0;
+        }
+    } while (i != start);
+    return static_cast<size_t>(-1);
+}
+
+} // namespace wpe

@@ -1,0 +1,329 @@
+#include "catalogue/CatalogueTree.h"
+
+#include "catalogue/CatalogueText.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace wpe {
+
+// ---- Child index: built on first lookup, kept up to date by appends,
+// dropped by every other change of the level.
+
+struct TCatNode::ChildIndex {
+    std::unordered_map<std::string, TCatNode*> categories;  // first of each name
+    std::unordered_set<std::string> webParts;
+
+    static std::string WebPartKey(const std::string& title, const std::string& fileName)
+    {
+        std::string key = AsciiUpper(title);
+        key += '\0';
+        key += AnsiUpper(fileName);
+        return key;
+    }
+
+    void Note(TCatNode* child)
+    {
+        if (child->IsCategory())
+            categories.emplace(AsciiUpper(child->Text()), child);
+        else if (child->Entry())
+            webParts.insert(WebPartKey(child->Text(), child->Entry()->fileName));
+    }
+};
+
+TCatNode::TCatNode(TCatTree* tree, TCatNode* parent) : tree_(tree), parent_(parent) {}
+TCatNode::~TCatNode() = default;
+
+TCatNode* TCatNode::Parent() const
+{
+    return (parent_ && parent_->parent_) ? parent_ : nullptr;
+}
+
+TCatNode* TCatNode::PrevSibling() const
+{
+    const size_t i = Index();
+    return i > 0 ? parent_->children_[i - 1].get() : nullptr;
+}
+
+TCatNode* TCatNode::NextSibling() const
+{
+    const size_t i = Index();
+    return i + 1 < parent_->children_.size() ? parent_->children_[i + 1].get() : nullptr;
+}
+
+int TCatNode::Level() const
+{
+    int level = 0;
+    for (const TCatNode* p = Parent(); p; p = p->Parent())
+        ++level;
+    return level;
+}
+
+bool TCatNode::IsWithin(const TCatNode* other) const
+{
+    for (const TCatNode* p = this; p; p = p->Parent())
+        if (p == other)
+            return true;
+    return false;
+}
+
+void TCatNode::InvalidateIndex() { index_.reset(); }
+
+void TCatNode::Renumber(size_t from)
+{
+    for (size_t i = from; i < children_.size(); ++i)
+        children_[i]->pos_ = i;
+}
+
+TCatNode::ChildIndex& TCatNode::Index_() const
+{
+    if (!index_) {
+        index_ = std::make_unique<ChildIndex>();
+        for (const auto& child : children_)
+            index_->Note(child.get());
+    }
+    return *index_;
+}
+
+// ---- Tree
+
+TCatTree::TCatTree() : root_(new TCatNode(this, nullptr)) {}
+TCatTree::~TCatTree() = default;
+
+TCatNode* TCatTree::Container(const TCatNode* parent) const
+{
+    return parent ? const_cast<TCatNode*>(parent) : root_.get();
+}
+
+size_t TCatTree::Count(const TCatNode* parent) const { return Container(parent)->children_.size(); }
+
+TCatNode* TCatTree::Child(const TCatNode* parent, size_t i) const
+{
+    return Container(parent)->children_[i].get();
+}
+
+size_t TCatTree::NodeCount() const
+{
+    size_t n = 0;
+    for (TCatNode* node = First(); node; node = Next(node))
+        ++n;
+    return n;
+}
+
+TCatNode* TCatTree::First() const
+{
+    return root_->children_.empty() ? nullptr : root_->children_.front().get();
+}
+
+TCatNode* TCatTree::Next(const TCatNode* node) const
+{
+    if (!node->children_.empty())
+        return node->children_.front().get();
+    return NextSkippingChildren(node);
+}
+
+TCatNode* TCatTree::NextSkippingChildren(const TCatNode* node) const
+{
+    for (const TCatNode* n = node; n && n->parent_; n = n->parent_) {
+        if (TCatNode* next = n->NextSibling())
+            return next;
+    }
+    return nullptr;
+}
+
+TCatNode* TCatTree::Previous(const TCatNode* node) const
+{
+    TCatNode* prev = node->PrevSibling();
+    if (!prev)
+        return node->Parent();
+    while (!prev->children_.empty())
+        prev = prev->children_.back().get();
+    return prev;
+}
+
+size_t TCatTree::AbsoluteIndex(const TCatNode* node) const
+{
+    size_t i = 0;
+    for (TCatNode* n = First(); n; n = Next(n), ++i)
+        if (n == node)
+            return i;
+    return kEnd;
+}
+
+void TCatTree::ForEach(const std::function<void(TCatNode*)>& visit) const
+{
+    for (TCatNode* n = First(); n; n = Next(n))
+        visit(n);
+}
+
+TCatNode* TCatTree::AddCategory(TCatNode* parent, std::string name, TCatDataPtr data, size_t index)
+{
+    TCatNode* owner = Container(parent);
+    TCatNode::Owned node(new TCatNode(this, owner));
+    node->text_ = std::move(name);
+    node->kind_ = TNodeKind::Category;
+    node->catData_ = std::move(data);
+    TCatNode* raw = node.get();
+    if (index >= owner->children_.size()) {
+        raw->pos_ = owner->children_.size();
+        owner->children_.push_back(std::move(node));
+        if (owner->index_)
+            owner->index_->Note(raw);
+    } else {
+        owner->children_.insert(owner->children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
+        owner->InvalidateIndex();
+        owner->Renumber(index);
+    }
+    return raw;
+}
+
+TCatNode* TCatTree::AddWebPart(TCatNode* parent, TWPDataPtr entry, size_t index)
+{
+    TCatNode* owner = Container(parent);
+    TCatNode::Owned node(new TCatNode(this, owner));
+    node->text_ = entry ? entry->title : std::string();
+    node->kind_ = TNodeKind::WebPart;
+    node->entry_ = std::move(entry);
+    TCatNode* raw = node.get();
+    if (index >= owner->children_.size()) {
+        raw->pos_ = owner->children_.size();
+        owner->children_.push_back(std::move(node));
+        if (owner->index_)
+            owner->index_->Note(raw);
+    } else {
+        owner->children_.insert(owner->children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
+        owner->InvalidateIndex();
+        owner->Renumber(index);
+    }
+    return raw;
+}
+
+void TCatTree::Delete(TCatNode* node)
+{
+    TCatNode* owner = node->parent_;
+    const size_t i = node->Index();
+    owner->InvalidateIndex();
+    owner->children_.erase(owner->children_.begin() + static_cast<std::ptrdiff_t>(i));
+    owner->Renumber(i);
+}
+
+void TCatTree::Move(TCatNode* node, TCatNode* newParent, size_t index)
+{
+    TCatNode* from = node->parent_;
+    TCatNode* to = Container(newParent);
+    const size_t i = node->Index();
+    TCatNode::Owned owned = std::move(from->children_[i]);
+    from->children_.erase(from->children_.begin() + static_cast<std::ptrdiff_t>(i));
+    from->InvalidateIndex();
+    from->Renumber(i);
+    to->InvalidateIndex();
+    owned->parent_ = to;
+    if (index >= to->children_.size())
+        index = to->children_.size();
+    to->children_.insert(to->children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(owned));
+    to->Renumber(index);
+}
+
+void TCatTree::SetText(TCatNode* node, std::string text)
+{
+    node->text_ = std::move(text);
+    node->parent_->InvalidateIndex();
+}
+
+void TCatTree::Clear()
+{
+    root_->children_.clear();
+    root_->InvalidateIndex();
+}
+
+void TCatTree::CopyChildren(const TCatNode* from, TCatNode* to)
+{
+    to->children_.reserve(from->children_.size());
+    for (const auto& child : from->children_) {
+        TCatNode::Owned copy(new TCatNode(this, to));
+        copy->text_ = child->text_;
+        copy->kind_ = child->kind_;
+        copy->catData_ = child->catData_;
+        copy->entry_ = child->entry_;
+        copy->expanded = child->expanded;
+        copy->pos_ = to->children_.size();
+        CopyChildren(child.get(), copy.get());
+        to->children_.push_back(std::move(copy));
+    }
+}
+
+void TCatTree::CopyFrom(const TCatTree& source)
+{
+    if (&source == this)
+        return;
+    Clear();
+    CopyChildren(source.root_.get(), root_.get());
+}
+
+
+void TCatTree::RemoveIf(const std::function<bool(const TCatNode*)>& pred)
+{
+    // Breadth of one level at a time keeps removal linear in the tree size.
+    std::vector<TCatNode*> pending{root_.get()};
+    while (!pending.empty()) {
+        TCatNode* owner = pending.back();
+        pending.pop_back();
+        auto& children = owner->children_;
+        const size_t before = children.size();
+        children.erase(std::remove_if(children.begin(), children.end(),
+                                      [&](const TCatNode::Owned& n) { return pred(n.get()); }),
+                       children.end());
+        if (children.size() != before) {
+            owner->InvalidateIndex();
+            owner->Renumber();
+        }
+        for (const auto& child : owner->children_)
+            if (!child->children_.empty())
+                pending.push_back(child.get());
+    }
+}
+
+void TCatTree::SortChildren(TCatNode* parent,
+                            const std::function<bool(const TCatNode*, const TCatNode*)>& less, bool recursive)
+{
+    TCatNode* owner = Container(parent);
+    std::stable_sort(owner->children_.begin(), owner->children_.end(),
+                     [&](const TCatNode::Owned& a, const TCatNode::Owned& b) { return less(a.get(), b.get()); });
+    owner->InvalidateIndex();
+    owner->Renumber();
+    if (recursive)
+        for (const auto& child : owner->children_)
+            if (!child->children_.empty())
+                SortChildren(child.get(), less, true);
+}
+
+TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, const std::string& name) const
+{
+    const TCatNode* owner = Container(parent);
+    // Small levels are scanned; an index pays off only for large ones.
+    if (owner->children_.size() < 16 && !owner->index_) {
+        for (const auto& child : owner->children_)
+            if (child->IsCategory() && SameAsciiCaseless(child->text_, name))
+                return child.get();
+        return nullptr;
+    }
+    auto& index = owner->Index_();
+    auto it = index.categories.find(AsciiUpper(name));
+    return it == index.categories.end() ? nullptr : it->second;
+}
+
+bool TCatTree::HasWebPartChild(const TCatNode* parent, const std::string& title, const std::string& fileName) const
+{
+    const TCatNode* owner = Container(parent);
+    if (owner->children_.size() < 16 && !owner->index_) {
+        for (const auto& child : owner->children_)
+            if (child->IsWebPart() && child->entry_ && SameAsciiCaseless(child->text_, title) &&
+                SameNoCase(child->entry_->fileName, fileName))
+                return true;
+        return false;
+    }
+    return owner->Index_().webParts.count(TCatNode::ChildIndex::WebPartKey(title, fileName)) != 0;
+}
+
+} // namespace wpe

@@ -1,0 +1,139 @@
+#pragma once
+// The catalogue tree: an ordered tree of category nodes (linked to their
+// TCatData) and web part nodes (linked to their TWPData, no children). The
+// frame keeps a browse tree and an edit tree; a copy shares the links, so
+// lists, expanded flags and entries are common to both.
+
+#include "catalogue/CatalogueData.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace wpe {
+
+enum class TNodeKind { Category = 0, WebPart = 1 };
+
+class TCatTree;
+
+class TCatNode {
+public:
+    const std::string& Text() const { return text_; }
+    TNodeKind Kind() const { return kind_; }
+    bool IsCategory() const { return kind_ == TNodeKind::Category; }
+    bool IsWebPart() const { return kind_ == TNodeKind::WebPart; }
+    // The category's list (category nodes; may be null) and the entry (web part nodes).
+    TCatData* CatData() const { return catData_.get(); }
+    const TCatDataPtr& CatDataLink() const { return catData_; }
+    TWPData* Entry() const { return entry_.get(); }
+    const TWPDataPtr& EntryLink() const { return entry_; }
+
+    // The parent node, or nullptr at the top level.
+    TCatNode* Parent() const;
+    size_t Count() const { return children_.size(); }
+    bool HasChildren() const { return !children_.empty(); }
+    TCatNode* Child(size_t i) const { return children_[i].get(); }
+    // Position among the siblings, 0-based.
+    size_t Index() const { return pos_; }
+    TCatNode* PrevSibling() const;
+    TCatNode* NextSibling() const;
+    // 0 for a top-level node.
+    int Level() const;
+    // True when this node is other itself or lies in other's subtree.
+    bool IsWithin(const TCatNode* other) const;
+    TCatTree& Tree() const { return *tree_; }
+
+    // View state: whether the node is shown expanded.
+    bool expanded = false;
+
+private:
+    friend class TCatTree;
+    struct ChildIndex;
+
+    TCatNode(TCatTree* tree, TCatNode* parent);
+    ~TCatNode();
+    struct Deleter { void operator()(TCatNode* n) const { delete n; } };
+    using Owned = std::unique_ptr<TCatNode, Deleter>;
+
+    void InvalidateIndex();
+    ChildIndex& Index_() const;
+    // Keeps every child's position from index `from` on in step with the vector.
+    void Renumber(size_t from = 0);
+
+    TCatTree* tree_;
+    TCatNode* parent_;  // the hidden root for top-level nodes; null only for the root
+    size_t pos_ = 0;    // index among the siblings
+    std::string text_;
+    TNodeKind kind_ = TNodeKind::Category;
+    TCatDataPtr catData_;
+    TWPDataPtr entry_;
+    std::vector<Owned> children_;
+    mutable std::unique_ptr<ChildIndex> index_;
+};
+
+class TCatTree {
+public:
+    static constexpr size_t kEnd = static_cast<size_t>(-1);
+
+    TCatTree();
+    ~TCatTree();
+    TCatTree(const TCatTree&) = delete;
+    TCatTree& operator=(const TCatTree&) = delete;
+
+    // Children of parent, where a null parent stands for the top level.
+    size_t Count(const TCatNode* parent = nullptr) const;
+    TCatNode* Child(const TCatNode* parent, size_t i) const;
+    bool IsEmpty() const { return Count() == 0; }
+    // Number of nodes in the whole tree.
+    size_t NodeCount() const;
+
+    // Tree order: each node before its children, children in order.
+    TCatNode* First() const;
+    TCatNode* Next(const TCatNode* node) const;
+    // The next node in tree order that is not inside node's subtree.
+    TCatNode* NextSkippingChildren(const TCatNode* node) const;
+    // The node before this one in tree order, or nullptr.
+    TCatNode* Previous(const TCatNode* node) const;
+    // 0-based position of the node in tree order over the whole tree.
+    size_t AbsoluteIndex(const TCatNode* node) const;
+    void ForEach(const std::function<void(TCatNode*)>& visit) const;
+
+    // A new category node inserted at index among parent's children (kEnd appends).
+    TCatNode* AddCategory(TCatNode* parent, std::string name, TCatDataPtr data, size_t index = kEnd);
+    // A new web part node showing the entry's title, appended to parent's children.
+    TCatNode* AddWebPart(TCatNode* parent, TWPDataPtr entry, size_t index = kEnd);
+    // Removes the node with its subtree.
+    void Delete(TCatNode* node);
+    // Moves node (with its subtree) to index among newParent's children
+    // (counted after the node left its place; kEnd appends).
+    void Move(TCatNode* node, TCatNode* newParent, size_t index = kEnd);
+    void SetText(TCatNode* node, std::string text);
+    // Links a category node to a list.
+    void SetCatData(TCatNode* node, TCatDataPtr data) { node->catData_ = std::move(data); }
+    void Clear();
+    // Makes this tree a copy of source; the copy shares every link.
+    void CopyFrom(const TCatTree& source);
+    // Removes every node (with its subtree) for which the predicate holds.
+    void RemoveIf(const std::function<bool(const TCatNode*)>& pred);
+    // Sorts the direct children of parent (null: the top level), stable;
+    // with recursive set every level below as well.
+    void SortChildren(TCatNode* parent, const std::function<bool(const TCatNode*, const TCatNode*)>& less,
+                      bool recursive);
+
+    // First category child of parent whose name equals name ASCII-caseless.
+    // Constant time on average: large levels are indexed.
+    TCatNode* FindCategoryChild(const TCatNode* parent, const std::string& name) const;
+    // Whether parent has a web part child with this title (ASCII-caseless)
+    // whose entry has this file name (without case). Indexed like the above.
+    bool HasWebPartChild(const TCatNode* parent, const std::string& title, const std::string& fileName) const;
+
+private:
+    TCatNode* Container(const TCatNode* parent) const;
+    void CopyChildren(const TCatNode* from, TCatNode* to);
+
+    TCatNode::Owned root_;
+};
+
+} // namespace wpe
