@@ -305,12 +305,18 @@ void TWebPart::ReadBody(const TXmlDNode& root, TWebPartItems& body) {
         if (c->NodeType() == ntComment) {
             // Named after its neighbour, one character code away, so that
             // sorting keeps the comment next to the tag it stood by.
+            // The section headers of a text this writer made are no
+            // neighbours: they are dropped, and a comment written after the
+            // last tag of a section must stay with that tag when read again.
+            auto header = [&](const TXmlDNode* node) {
+                return node->NodeType() == ntComment && IsSectionHeader(node->Xml());
+            };
             const TXmlDNode* neighbour = nullptr;
             int step = 0;
-            if (i < n - 1) {
+            if (i < n - 1 && !header(children.Item(i + 1))) {
                 neighbour = children.Item(i + 1);
                 step = -1;
-            } else if (i > 0) {
+            } else if (i > 0 && !header(children.Item(i - 1))) {
                 neighbour = children.Item(i - 1);
                 step = 1;
             }
