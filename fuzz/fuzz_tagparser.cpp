@@ -1,0 +1,82 @@
+// core: skin
+// Bytes into the tag parser, then a fixed walk of searches, reads and edits.
+#include "skin/TagParser.h"
+#include "util/Exception.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kPaths[] = {
+    "*", "img", "html/body/*", "a[2]", "link[@rel=stylesheet]", "WebPart/Category",
+    "div[@id!=x]/span", "td[@width>10]", "*[3]/*", "script[@src<m]",
+};
+
+// Every successful Find must move forward, or a scan never ends.
+void Walk(wpe::TTagParser& parser, std::string_view path)
+{
+    parser.Reset();
+    std::size_t last = 0;
+    bool first = true;
+    for (int i = 0; i < 4096 && parser.Find(path); ++i) {
+        if (!first && parser.Position() <= last)
+            std::abort();
+        first = false;
+        last = parser.Position();
+        (void)parser.GetAttribute("src");
+        (void)parser.GetStartTag();
+    }
+}
+
+template <class F>
+void Try(F&& f)
+{
+    try {
+        f();
+    } catch (const wpe::Exception&) {
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const unsigned flags = data[0];
+    Try([&] {
+        wpe::TTagParser parser(text);
+        parser.SetIgnoreCase(flags & 1);
+        for (std::string_view path : kPaths)
+            Try([&] { Walk(parser, path); });
+
+        const std::string_view path = kPaths[(flags >> 1) % std::size(kPaths)];
+        parser.Reset();
+        if (!parser.Find(path))
+            return;
+        Try([&] { (void)parser.GetText(); });
+        Try([&] { (void)parser.GetOuterText(); });
+        switch ((flags >> 5) & 3) {
+        case 0: {
+            // An attribute edit touches only the start tag.
+            const std::size_t pos = parser.Position();
+            const std::string before = parser.Text().substr(0, pos > 0 ? pos - 1 : 0);
+            Try([&] { parser.SetAttribute("src", "a&b\"c"); });
+            if (parser.Text().compare(0, before.size(), before) != 0)
+                std::abort();
+            break;
+        }
+        case 1: Try([&] { parser.SetText("x < y & <![CDATA[z]]>"); }); break;
+        case 2: Try([&] { parser.ReplaceElement(""); }); break;
+        default: Try([&] { parser.ReplaceElement("<b>new</b>"); }); break;
+        }
+        for (std::string_view p : kPaths)
+            Try([&] { Walk(parser, p); });
+    });
+    return 0;
+}
