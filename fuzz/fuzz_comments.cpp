@@ -1,0 +1,40 @@
+// core: webpart
+// Bytes as "WPComment.xml": load, read and change a comment, save, load again.
+#include "util/Files.h"
+#include "webpart/WPComment.h"
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const std::string dir = [] {
+        char templ[] = "/tmp/wpe-fuzz-comments-XXXXXX";
+        const char* made = mkdtemp(templ);
+        if (!made)
+            std::abort();
+        return std::string(made) + "/";
+    }();
+    const std::string in = dir + "in.xml";
+    const std::string out = dir + "out.xml";
+    wpe::WriteWholeFile(in, std::string(reinterpret_cast<const char*>(data), size));
+
+    wpe::TWPCommentFile store;
+    store.Load(in);
+    (void)store.GetComment("NEWS.XML");
+    store.SetComment("news.xml", "a < b & \"c\"");
+    store.SetComment("other.xml", "");
+    if (!store.HasRoot())
+        return 0;
+    store.Save(out);
+
+    wpe::TWPCommentFile again;
+    again.Load(out);
+    if (!again.HasRoot() || again.GetComment("News.xml") != "a < b & \"c\"")
+        std::abort(); // a saved store must read back
+    return 0;
+}

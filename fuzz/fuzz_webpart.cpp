@@ -1,0 +1,57 @@
+// core: webpart
+// Bytes as a web part's source: parse with the shipped template and
+// in-memory fields, write the canonical text, and parse that again.
+#include "util/Dialogs.h"
+#include "util/Exception.h"
+#include "webpart/MemoryFields.h"
+#include "webpart/WebPart.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+class QuietDialogs final : public wpe::IDialogs {
+public:
+    wpe::MsgResult Ask(wpe::MsgKind, const std::string&, wpe::MsgButtons) override { return wpe::MsgResult::Ok; }
+    std::optional<std::string> ChooseOpenFile(const wpe::FileDialogOptions&) override { return {}; }
+    std::optional<std::string> ChooseSaveFile(const wpe::FileDialogOptions&) override { return {}; }
+    std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override { return {}; }
+};
+
+struct Editor {
+    QuietDialogs dialogs;
+    std::unique_ptr<wpe::MemoryFieldSource> fields = wpe::MakeEditorFields();
+    wpe::TWebPart part{WPE_DATA_DIR "/", fields.get()};
+    Editor() { wpe::SetDialogs(&dialogs); }
+};
+
+bool Load(wpe::TWebPart& part, const std::string& text)
+{
+    part.SetSourceText(text);
+    part.Template().ResetControls();
+    try {
+        part.Parse();
+        return true;
+    } catch (const wpe::Exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Editor editor;
+    wpe::TWebPart& part = editor.part;
+    if (!Load(part, std::string(reinterpret_cast<const char*>(data), size)))
+        return 0;
+    const std::string written = part.BuildText();
+    if (!Load(part, written))
+        std::abort(); // what we write must read again
+    (void)part.BuildText();
+    return 0;
+}
