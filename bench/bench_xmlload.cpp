@@ -1,0 +1,189 @@
+// Loading into the document model against libxml2's xmlReadMemory (tree
+// built and freed in both), on one 1 MiB document and on 1,000 small
+// web-part-shaped documents. Compare BM_XmlLoad/<case> with
+// BM_LibXml2Load/<case>: the ratio of their times is the figure that counts.
+
+#include "xml/XXmlDom.h"
+
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace wpe;
+
+// About 1 MiB: nested sections with attributes, text with entities,
+// comments and CDATA, laid out with line breaks and indentation.
+std::string LargeDocument()
+{
+    std::mt19937 rng(1);
+    std::string s = "<?xml version=\"1.0\" encoding=\"WINDOWS-1251\"?>\r\n<portal name=\"bench\">\r\n";
+    int id = 0;
+    while (s.size() < (1u << 20)) {
+        s += "  <section id=\"s" + std::to_string(id) + "\" kind=\"zone\" visible=\"true\">\r\n";
+        s += "    <!-- section " + std::to_string(id) + " -->\r\n";
+        int parts = 3 + static_cast<int>(rng() % 5);
+        for (int p = 0; p < parts; ++p) {
+            s += "    <part ref=\"p" + std::to_string(id * 10 + p) + "\" order='" + std::to_string(p) + "'>\r\n";
+            s += "      <title>Part number " + std::to_string(p) + " &amp; friends</title>\r\n";
+            s += "      <body><p class=\"x\">Some text with <b>bold</b> and <i>italic</i> words, ";
+            s += "and a longer run of ordinary character data that fills the line.</p></body>\r\n";
+            s += "      <script><![CDATA[if (a < b && c > d) { go(); }]]></script>\r\n";
+            s += "      <empty/>\r\n";
+            s += "    </part>\r\n";
+        }
+        s += "  </section>\r\n";
+        ++id;
+    }
+    s += "</portal>\r\n";
+    return s;
+}
+
+// About 2 KB each, shaped like a stored web part.
+std::vector<std::string> SmallDocuments()
+{
+    std::vector<std::string> docs;
+    for (int i = 0; i < 1000; ++i) {
+        std::string n = std::to_string(i);
+        std::string s = "<?xml version=\"1.0\" encoding=\"WINDOWS-1251\"?>\r\n"
+                        "<WebPart xmlns=\"urn:schemas-microsoft-com:webpart:\">\r\n"
+                        "  <!-- General -->\r\n"
+                        "  <Title>News part " + n + "</Title>\r\n"
+                        "  <Description>Latest news &amp; headlines, refreshed every hour.</Description>\r\n"
+                        "  <Category>News/Local</Category>\r\n"
+                        "  <Category>Portal/Start page</Category>\r\n"
+                        "  <LastModified>Wed, 09 Dec 2026 05:00:00 GMT</LastModified>\r\n"
+                        "  <!-- Content -->\r\n"
+                        "  <ContentLink>http://example.org/feeds/" + n + ".xml</ContentLink>\r\n"
+                        "  <ContentType>1</ContentType>\r\n"
+                        "  <Content><![CDATA[<div class=\"news\"><a href=\"http://example.org/" + n +
+                        "\">More news</a><p>Text of the part with some words in it.</p></div>]]></Content>\r\n"
+                        "  <XSL><![CDATA[<xsl:stylesheet version=\"1.0\" "
+                        "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template match=\"/\">"
+                        "<xsl:apply-templates select=\"rss/channel/item\"/></xsl:template></xsl:stylesheet>]]></XSL>\r\n"
+                        "  <!-- Appearance -->\r\n"
+                        "  <Zone>2</Zone>\r\n"
+                        "  <PartOrder>" + n + "</PartOrder>\r\n"
+                        "  <FrameState>0</FrameState>\r\n"
+                        "  <AllowRemove>1</AllowRemove>\r\n"
+                        "  <AllowMinimize>1</AllowMinimize>\r\n"
+                        "  <IsVisible>1</IsVisible>\r\n"
+                        "  <Height>200</Height>\r\n"
+                        "  <Width>100%</Width>\r\n"
+                        "  <CacheBehavior>1</CacheBehavior>\r\n"
+                        "  <CacheTimeout>3600</CacheTimeout>\r\n"
+                        "  <PartStorage>\r\n"
+                        "    <Param name=\"count\" value=\"10\"/>\r\n"
+                        "    <Param name=\"source\" value=\"local &quot;feed&quot;\"/>\r\n"
+                        "    <Group name=\"colors\">\r\n"
+                        "      <Param name=\"fore\" value=\"#000000\"/>\r\n"
+                        "      <Param name=\"back\" value=\"#FFFFFF\"/>\r\n"
+                        "    </Group>\r\n"
+                        "  </PartStorage>\r\n"
+                        "  <Namespace>NewsPart" + n + "</Namespace>\r\n"
+                        "  <DetailLink>http://example.org/details?id=" + n + "&amp;lang=ru</DetailLink>\r\n"
+                        "  <HelpLink>http://example.org/help/" + n + ".html</HelpLink>\r\n"
+                        "  <MasterPartLink></MasterPartLink>\r\n"
+                        "  <RequiresIsolation>0</RequiresIsolation>\r\n"
+                        "</WebPart>\r\n";
+        while (s.size() < 2048)
+            s.insert(s.size() - 12, "  <Comment>padding text for the part</Comment>\r\n");
+        docs.push_back(std::move(s));
+    }
+    return docs;
+}
+
+const std::string& Large()
+{
+    static const std::string doc = LargeDocument();
+    return doc;
+}
+
+const std::vector<std::string>& Small()
+{
+    static const std::vector<std::string> docs = SmallDocuments();
+    return docs;
+}
+
+std::size_t TotalSize(const std::vector<std::string>& docs)
+{
+    std::size_t n = 0;
+    for (const auto& d : docs)
+        n += d.size();
+    return n;
+}
+
+void LoadOurs(benchmark::State& state, const std::string& text)
+{
+    TRef<TXmlDDocument> doc(new TXmlDDocument);
+    doc->LoadXml(text);
+    benchmark::DoNotOptimize(doc->FirstChild());
+}
+
+void LoadLibXml2(benchmark::State& state, const std::string& text)
+{
+    xmlDocPtr doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, XML_PARSE_NONET);
+    if (!doc) {
+        state.SkipWithError("libxml2 refused the document");
+        return;
+    }
+    benchmark::DoNotOptimize(doc->children);
+    xmlFreeDoc(doc);
+}
+
+void BM_XmlLoad_Large(benchmark::State& state)
+{
+    for (auto _ : state)
+        LoadOurs(state, Large());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Large().size()));
+}
+
+void BM_LibXml2Load_Large(benchmark::State& state)
+{
+    for (auto _ : state)
+        LoadLibXml2(state, Large());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Large().size()));
+}
+
+void BM_XmlLoad_Small(benchmark::State& state)
+{
+    for (auto _ : state)
+        for (const auto& d : Small())
+            LoadOurs(state, d);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalSize(Small())));
+}
+
+void BM_LibXml2Load_Small(benchmark::State& state)
+{
+    for (auto _ : state)
+        for (const auto& d : Small())
+            LoadLibXml2(state, d);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalSize(Small())));
+}
+
+} // namespace
+
+BENCHMARK(BM_XmlLoad_Large)->Name("BM_XmlLoad/Large1MiB")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibXml2Load_Large)->Name("BM_LibXml2Load/Large1MiB")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XmlLoad_Small)->Name("BM_XmlLoad/Small1000x2KB")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibXml2Load_Small)->Name("BM_LibXml2Load/Small1000x2KB")->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    xmlInitParser();
+    std::printf("large document: %zu bytes; small documents: %zu x ~%zu bytes\n", Large().size(), Small().size(),
+                TotalSize(Small()) / Small().size());
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    xmlCleanupParser();
+    return 0;
+}
