@@ -60,12 +60,16 @@ public:
         for (std::size_t i = 0; i + 1 < m; ++i)
             byPattern[static_cast<unsigned char>(pattern_[i])] = static_cast<std::uint32_t>(m - 1 - i);
         last_ = m ? static_cast<unsigned char>(pattern_[m - 1]) : 0;
+        int distinct = 0;
         for (int c = 0; c < 256; ++c) {
             const unsigned char key = caseSensitive_ ? static_cast<unsigned char>(c) : kFold[c];
             skip_[c] = byPattern[key];
             // The fast loop stops on a zero: every byte that may end a match.
             fastSkip_[c] = key == last_ ? 0 : skip_[c];
+            if (fastSkip_[c] != m)
+                ++distinct;
         }
+        fewDistinct_ = distinct <= kFewDistinct;
     }
 
     // 0-based index of the first match at or after from, or npos.
@@ -76,10 +80,24 @@ public:
         if (m == 0 || from > n || n - from < m)
             return npos;
         const auto* t = reinterpret_cast<const unsigned char*>(text.data());
-        // pos is the window's last byte.
-        std::size_t pos = from + m - 1;
-        // Below this bound three full shifts cannot leave the text.
-        const std::size_t fastLimit = n > 3 * m ? n - 3 * m : 0;
+        const std::size_t end = n - m + 1; // one past the last window start
+        return fewDistinct_ ? scanMostlyFullShifts(t, from, end) : scan(t, from, end);
+    }
+
+private:
+    // Patterns with at most this many different bytes leave most bytes of a
+    // text out of the skip table.
+    static constexpr int kFewDistinct = 4;
+
+    // A Horspool scan of the windows that begin in [first, end); the window's
+    // last byte is at pos. Returns the first match or npos.
+    std::size_t scan(const unsigned char* t, std::size_t first, std::size_t end) const
+    {
+        const std::size_t m = pattern_.size();
+        std::size_t pos = first + m - 1;
+        const std::size_t stop = end + m - 1;
+        // Below this bound three full shifts cannot pass stop.
+        const std::size_t fastLimit = stop > 3 * m ? stop - 3 * m : 0;
         for (;;) {
             while (pos < fastLimit) {
                 std::uint32_t k = fastSkip_[t[pos]];
@@ -95,7 +113,7 @@ public:
                     goto candidate;
                 pos += k;
             }
-            if (pos >= n)
+            if (pos >= stop)
                 return npos;
             if (fastSkip_[t[pos]] != 0) {
                 pos += skip_[t[pos]];
@@ -108,7 +126,42 @@ public:
         }
     }
 
-private:
+    // The same scan for a pattern of few different bytes: most bytes of a
+    // text then have the full shift. Testing for that, rather than adding
+    // the looked-up shift, lets the processor run ahead on a predicted branch
+    // instead of waiting for each lookup.
+    std::size_t scanMostlyFullShifts(const unsigned char* t, std::size_t first, std::size_t end) const
+    {
+        const std::size_t m = pattern_.size();
+        const std::uint32_t full = static_cast<std::uint32_t>(m);
+        std::size_t pos = first + m - 1;
+        const std::size_t stop = end + m - 1;
+        // Below this bound four full shifts cannot pass stop.
+        const std::size_t fastLimit = stop > 4 * m ? stop - 4 * m : 0;
+        for (;;) {
+            while (pos < fastLimit) {
+                if (fastSkip_[t[pos]] != full)
+                    break;
+                pos += m;
+                if (fastSkip_[t[pos]] != full)
+                    break;
+                pos += m;
+                if (fastSkip_[t[pos]] != full)
+                    break;
+                pos += m;
+                if (fastSkip_[t[pos]] != full)
+                    break;
+                pos += m;
+            }
+            if (pos >= stop)
+                return npos;
+            const unsigned char c = t[pos];
+            if (fastSkip_[c] == 0 && matchesBefore(t + pos + 1 - m, m - 1))
+                return pos + 1 - m;
+            pos += skip_[c];
+        }
+    }
+
     // Whether the first count bytes of the window equal the pattern's.
     bool matchesBefore(const unsigned char* window, std::size_t count) const
     {
@@ -124,6 +177,7 @@ private:
     std::string pattern_;
     bool caseSensitive_;
     unsigned char last_;
+    bool fewDistinct_;
     std::array<std::uint32_t, 256> skip_;
     std::array<std::uint32_t, 256> fastSkip_;
 };
