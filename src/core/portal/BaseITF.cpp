@@ -56,6 +56,11 @@ void InitBase(const std::string& root)
     portalInstance() = std::move(opened);
 }
 
+void CloseBase()
+{
+    portalInstance().reset();
+}
+
 bool IsBaseInitialized()
 {
     return portalInstance() != nullptr;

@@ -23,6 +23,8 @@ namespace wpe {
 // one only when the new one opens). Raises a clear error when it is unusable;
 // the program cannot go on then.
 void InitBase(const std::string& root);
+// Releases the process-wide portal; calls then fail until the next InitBase.
+void CloseBase();
 // True once InitBase succeeded.
 bool IsBaseInitialized();
 // The process-wide portal; raises when InitBase has not succeeded.

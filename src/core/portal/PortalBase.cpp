@@ -1,5 +1,6 @@
 #include "portal/PortalBase.h"
 
+#include "portal/ElementFile.h"
 #include "util/Exception.h"
 #include "util/Files.h"
 #include "util/Paths.h"
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -193,6 +195,8 @@ TPortalBase::TPortalBase(const std::string& root)
     (void)loadSettings();
     currentDeskElement(*desk);
     generator_.setIncludeFolder(absolutePath("PORTAL"));
+    // A copied portal may lack the cache folder; nobody should have to make it by hand.
+    ForceDirectories(absolutePath("CACHE"));
 }
 
 std::string TPortalBase::absolutePath(std::string_view relativeFolder) const
@@ -223,8 +227,10 @@ TRef<TXmlDDocument> loadChecked(const std::string& file, std::string_view rootNa
     if (!FileExists(file))
         throw Exception("The portal file \"" + file + "\" is missing");
     TRef<TXmlDDocument> doc = MakeRef<TXmlDDocument>();
+    std::string text;
     try {
-        doc->LoadFromFile(file);
+        text = ReadWholeFile(file);
+        doc->LoadXml(text);
     } catch (const std::exception& e) {
         throw Exception("The portal file \"" + file + "\" cannot be read: " + e.what());
     }
@@ -232,6 +238,11 @@ TRef<TXmlDDocument> loadChecked(const std::string& file, std::string_view rootNa
     if (top == nullptr || top->NodeName() != rootName)
         throw Exception("The portal file \"" + file + "\" is damaged: its root element must be <" +
                         std::string(rootName) + ">");
+    // The document model keeps what it read of a cut-off file; such a file
+    // must not be taken for a whole one and written back shortened.
+    if (!FindElement(text, rootName).closed)
+        throw Exception("The portal file \"" + file + "\" is damaged: it ends before </" + std::string(rootName) +
+                        ">");
     return doc;
 }
 
@@ -516,6 +527,8 @@ void TPortalBase::insertTag(std::string_view path, const std::string& xml)
     TXmlDElement* element = fragment->DocumentElement();
     if (element == nullptr)
         throw Exception("The text to insert holds no element");
+    if (!FindElement(xml, element->NodeName()).closed)
+        throw Exception("The element to insert is not well-formed XML: <" + element->NodeName() + "> is not closed");
 
     TRef<TXmlDDocument> doc = loadDesk();
     TXmlDElement* desk = currentDeskElement(*doc);
@@ -554,18 +567,17 @@ std::string TPortalBase::fileNameFromId(const std::string& id) const
 void TPortalBase::refreshGenerator() const
 {
     std::string declarations;
-    auto declare = [&declarations](const char* name, const std::string& value) {
-        declarations += std::string("<!ENTITY ") + name + " \"" + entityValue(value) + "\">\n";
+    // A value that cannot be read (no skin yet, settings being edited) is left
+    // to main.dtd's fallback: a web part preview must not fail over it.
+    auto declare = [&declarations](const char* name, const std::function<std::string()>& read) {
+        try {
+            declarations += std::string("<!ENTITY ") + name + " \"" + entityValue(read()) + "\">\n";
+        } catch (const std::exception&) {
+        }
     };
-    std::string skin;
-    try {
-        skin = currentSkin();
-    } catch (const Exception&) {
-        // Web part previews do not need a skin.
-    }
-    declare("CurrentSkin", skin);
-    declare("CurrentDesk", currentDesk());
-    declare("Server", element(kServerPath));
+    declare("CurrentSkin", [this] { return currentSkin(); });
+    declare("CurrentDesk", [this] { return currentDesk(); });
+    declare("Server", [this] { return element(kServerPath); });
     generator_.setDtdPrefix(declarations);
 }
 

@@ -1,0 +1,89 @@
+#pragma once
+// Shared pieces of the portal tests: temporary folders and a private copy of
+// the sample portal.
+
+#include "portal/BaseITF.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace wpe::test {
+
+namespace fs = std::filesystem;
+
+class TTempDir {
+public:
+    TTempDir()
+    {
+        std::random_device device;
+        path_ = fs::temp_directory_path() / ("wpe-portal-" + std::to_string(device()) + std::to_string(device()));
+        fs::create_directories(path_);
+    }
+    ~TTempDir()
+    {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    const fs::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+
+private:
+    fs::path path_;
+};
+
+inline std::string ReadFileBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void WriteFileBytes(const fs::path& path, const std::string& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// The shipped sample portal, or an empty path when WPE_DATA_DIR is not set.
+inline fs::path SamplePortal()
+{
+    const char* data = std::getenv("WPE_DATA_DIR");
+    if (data == nullptr || *data == '\0')
+        return {};
+    return fs::path(data) / "portal";
+}
+
+// A test with its own copy of the sample portal in a temporary folder.
+class PortalCopyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const fs::path sample = SamplePortal();
+        if (sample.empty() || !fs::exists(sample / "PORTAL" / "desk.xml"))
+            GTEST_SKIP() << "WPE_DATA_DIR does not point at the data folder with the sample portal";
+        root_ = dir_.path() / "portal";
+        fs::copy(sample, root_, fs::copy_options::recursive);
+    }
+
+    // The process-wide portal must not outlive the copy it was opened on.
+    void TearDown() override { CloseBase(); }
+
+    fs::path deskFile() const { return root_ / "PORTAL" / "desk.xml"; }
+    fs::path settingsFile() const { return root_ / "PORTAL" / "portal.xml"; }
+
+    TTempDir dir_;
+    fs::path root_;
+};
+
+} // namespace wpe::test
