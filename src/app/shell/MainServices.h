@@ -42,7 +42,8 @@ public:
     virtual TWPCommentFile& Comments() = 0;
     virtual ICatalogueHook& Catalogue() = 0;
     virtual const TAppFolders& Folders() const = 0;
-    virtual const TOptions& Options() const = 0;
+    // The Settings dialog's options as they are now.
+    virtual TOptions Options() const = 0;
 };
 
 } // namespace wpe

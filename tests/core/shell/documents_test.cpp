@@ -118,3 +118,39 @@ TEST(ReopenList, AssignCleansStoredList)
 
 } // namespace
 } // namespace wpe
+
+#include "shell/PortalStatus.h"
+
+namespace wpe {
+namespace {
+
+struct PortalRow {
+    const char* page;
+    const char* focused;
+    PortalStatusName shown;
+};
+
+class PortalRows : public ::testing::TestWithParam<PortalRow> {};
+
+TEST_P(PortalRows, PageAndFocusPickTheName)
+{
+    EXPECT_EQ(PortalStatusFor(GetParam().page, GetParam().focused), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PortalStatus, PortalRows,
+    ::testing::Values(PortalRow{"Designer", "BrowseTree", PortalStatusName::StorageDir},
+                      PortalRow{"Skins/Profiles", "wplistview", PortalStatusName::StorageDir},
+                      PortalRow{"Skins/Profiles", "lstSkins", PortalStatusName::SkinsDir},
+                      PortalRow{"Designer", "zone3", PortalStatusName::PortalDir},
+                      PortalRow{"Designer", "Zone5", PortalStatusName::PortalDir},
+                      PortalRow{"Designer", "zone6", PortalStatusName::Nothing},
+                      PortalRow{"Designer", "zone", PortalStatusName::Nothing},
+                      PortalRow{"Skins/Profiles", "lstProfiles", PortalStatusName::PortalDir},
+                      PortalRow{"Designer", "", PortalStatusName::Nothing},
+                      PortalRow{"desk.xml", "zone1", PortalStatusName::DeskFile},
+                      PortalRow{"Preview", "", PortalStatusName::ServerUrl},
+                      PortalRow{"History", "BrowseTree", PortalStatusName::Nothing}));
+
+} // namespace
+} // namespace wpe
