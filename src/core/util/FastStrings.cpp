@@ -59,13 +59,13 @@ public:
         byPattern.fill(static_cast<std::uint32_t>(m));
         for (std::size_t i = 0; i + 1 < m; ++i)
             byPattern[static_cast<unsigned char>(pattern_[i])] = static_cast<std::uint32_t>(m - 1 - i);
-        last_ = m ? static_cast<unsigned char>(pattern_[m - 1]) : 0;
+        const unsigned char last = m ? static_cast<unsigned char>(pattern_[m - 1]) : 0;
         int distinct = 0;
         for (int c = 0; c < 256; ++c) {
             const unsigned char key = caseSensitive_ ? static_cast<unsigned char>(c) : kFold[c];
             skip_[c] = byPattern[key];
             // The fast loop stops on a zero: every byte that may end a match.
-            fastSkip_[c] = key == last_ ? 0 : skip_[c];
+            fastSkip_[c] = key == last ? 0 : skip_[c];
             if (fastSkip_[c] != m)
                 ++distinct;
         }
@@ -176,7 +176,6 @@ private:
 
     std::string pattern_;
     bool caseSensitive_;
-    unsigned char last_;
     bool fewDistinct_;
     std::array<std::uint32_t, 256> skip_;
     std::array<std::uint32_t, 256> fastSkip_;

@@ -178,7 +178,8 @@ bool ForceDirectories(std::string_view path)
 {
     if (path.empty())
         return false;
-    const fs::path p = toPath(WithoutTrailingDelimiter(path).empty() ? path : WithoutTrailingDelimiter(path));
+    const std::string trimmed = WithoutTrailingDelimiter(path);
+    const fs::path p = toPath(trimmed.empty() ? path : std::string_view(trimmed));
     std::error_code ec;
     fs::create_directories(p, ec);
     return fs::is_directory(p, ec);
