@@ -24,6 +24,8 @@ const char* const kErrAttrNoName = "Ошибка в XML-документе: не
 const char* const kErrAttrNoValue = "Ошибка в XML-документе: не задано значение атрибута элемента";
 const char* const kErrAttrEnd = "Ошибка в XML-документе: ожидается атрибут элемента";
 const char* const kErrEndTagNotClosed = "Ошибка в XML-документе: ожидается \">\" для закрывающего тэга элемента";
+// A failing stream must not pass for a short document.
+const char* const kErrStreamRead = "Ошибка чтения XML-документа";
 const char* const kErrEndTagMismatch =
     "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему";
 
@@ -58,8 +60,18 @@ void TTextReader::Refill()
     // A stream that cannot tell its size is read until it reports no more.
     if (!*stream_)
         return;
-    stream_->read(buffer_.get(), static_cast<std::streamsize>(bufferSize_));
-    std::streamsize got = stream_->gcount();
+    std::streamsize got = 0;
+    try {
+        stream_->read(buffer_.get(), static_cast<std::streamsize>(bufferSize_));
+        got = stream_->gcount();
+    } catch (...) {
+        // A stream set to throw: only a hard failure is an error, not the end.
+        if (stream_->bad() || !stream_->eof())
+            Fail(kErrStreamRead);
+        got = stream_->gcount();
+    }
+    if (stream_->bad())
+        Fail(kErrStreamRead);
     if (got > 0)
         end_ = buffer_.get() + got;
 }
@@ -139,7 +151,13 @@ void TXmlReader::Open(std::istream* stream, bool ownsStream)
         return;
     }
     Close();
-    stream_ = std::make_unique<TXmlReaderStream>(stream, ownsStream);
+    try {
+        stream_ = std::make_unique<TXmlReaderStream>(stream, ownsStream);
+    } catch (...) {
+        if (ownsStream)
+            delete stream;
+        throw;
+    }
     tokenKind_ = tkEndOfInput;
     eof_ = stream_->AtEnd();
     state_ = ScanState::Normal;

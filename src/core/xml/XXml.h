@@ -43,7 +43,7 @@ public:
     static constexpr std::size_t kDefaultBufferSize = 4096;
 
     // Reads from stream (not owned) in blocks of bufferSize; the first block
-    // is read at once.
+    // is read at once. A stream that fails (not merely ends) raises EXmlReader.
     TTextReader(std::istream& stream, std::size_t bufferSize = kDefaultBufferSize);
     // Reads the bytes of text, which must outlive the reader (no copy).
     explicit TTextReader(std::string_view text);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace wpe {
@@ -214,6 +216,54 @@ TEST(XmlReader, StreamGivesSameTokensAsMemory)
         ++n;
     }
     EXPECT_GT(n, 3000);
+}
+
+// Gives its text in small pieces, then fails as a broken disk or network would.
+class FailingBuf : public std::streambuf {
+public:
+    explicit FailingBuf(std::string text) : text_(std::move(text)) {}
+
+protected:
+    int_type underflow() override
+    {
+        if (pos_ >= text_.size())
+            throw std::runtime_error("device error");
+        std::size_t n = std::min<std::size_t>(100, text_.size() - pos_);
+        setg(text_.data() + pos_, text_.data() + pos_, text_.data() + pos_ + n);
+        pos_ += n;
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+TEST(XmlReader, FailingStreamIsAnErrorNotAShortDocument)
+{
+    for (bool throwing : {false, true}) {
+        FailingBuf buf("<r>" + std::string(5000, 'x'));
+        std::istream in(&buf);
+        if (throwing)
+            in.exceptions(std::ios::badbit | std::ios::failbit);
+        TXmlReader r;
+        r.Open(&in, false);
+        try {
+            while (r.Next() != tkEndOfInput) {
+            }
+            ADD_FAILURE() << "the failure passed for the end of input";
+        } catch (const EXmlReader& e) {
+            EXPECT_STREQ(e.what(), "Ошибка чтения XML-документа");
+        }
+    }
+    // Ending normally is no error for a stream that throws on failbit.
+    std::istringstream ok("<r/>");
+    ok.exceptions(std::ios::badbit | std::ios::failbit);
+    TXmlReader r;
+    r.Open(&ok, false);
+    EXPECT_EQ(r.Next(), tkStartTag);
+    EXPECT_EQ(r.Next(), tkEndTag);
+    EXPECT_EQ(r.Next(), tkEndOfInput);
 }
 
 TEST(XmlReaderStream, PushBackAndMatch)
