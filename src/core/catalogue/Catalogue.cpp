@@ -3,9 +3,14 @@
 #include "catalogue/CatalogueText.h"
 #include "skin/TagParser.h"
 #include "util/Dialogs.h"
+#include "util/Errors.h"
 #include "util/Exception.h"
 #include "util/Files.h"
 #include "util/Paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -89,6 +94,74 @@ void RemoveByLanguage(TCatTree& tree, const char* code, bool keepEmpty)
     });
 }
 
+// The whole content of a web part file, read with one open, one status query
+// and as few reads as the size needs: the catalogue reads every stored part
+// at each start. Fails as the tag parser does for a missing or too short
+// file, and refuses files that are not regular or larger than any web part.
+std::string ReadWebPartFile(const std::string& fileName)
+{
+    const std::string native = NativePath(fileName);
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            RaiseErrorFmt(kErrFileNotFound, fileName);
+        RaiseErrorFmt(kErrFileLocked, fileName);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        RaiseErrorFmt(kErrReadFile, fileName);
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxWebPartFileSize)
+        throw Exception(fileName + " is too large for a web part");
+    std::string text(static_cast<size_t>(st.st_size), '\0');
+    size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            RaiseErrorFmt(kErrReadFile, fileName);
+        if (n == 0)
+            break;  // the file shrank meanwhile
+        got += static_cast<size_t>(n);
+    }
+    text.resize(got);
+    if (text.size() < 7)
+        RaiseErrorFmt(kErrInit, "Incorrect xml file " + fileName);
+    return text;
+}
+
+// The parser's GetText, without the entity pass when there is no '&' to
+// decode: every entity starts with one, so the result is the same, and most
+// texts of a web part have none.
+std::string TextOfCurrentTag(const TTagParser& parser)
+{
+    std::string text = StripCData(parser.GetInnerText());
+    if (text.find('&') != std::string::npos)
+        text = DecodeEntities(text);
+    return text;
+}
+
+// Names of the entries of a folder that are not folders, sorted by name as
+// the Windows file system lists them, so that which file is read first (and
+// so which spelling of a category wins) does not depend on the disk.
+std::vector<std::string> ListStorage(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(NativePath(folder), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_directory(typeError))
+            names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 } // namespace
 
 TCatalogue::TCatalogue(bool pickerMode) : pickerMode_(pickerMode), rootList_(std::make_shared<TCatData>()) {}
@@ -143,14 +216,13 @@ void TCatalogue::PruneCategoryLists()
 
 TCatalogue::EntryRead TCatalogue::ReadEntry(const std::string& fileName)
 {
-    TTagParser parser = TTagParser::CreateFromFile(fileName);
+    TTagParser parser(ReadWebPartFile(fileName));
     auto textOf = [&parser](const char* tag, std::string& out) {
         parser.Reset();
-        if (parser.Find(tag)) {
-            out = parser.GetText();
-            return true;
-        }
-        return false;
+        if (!parser.Find(tag))
+            return false;
+        out = TextOfCurrentTag(parser);
+        return true;
     };
 
     parser.Reset();
@@ -170,7 +242,7 @@ TCatalogue::EntryRead TCatalogue::ReadEntry(const std::string& fileName)
     EntryRead result;
     parser.Reset();
     while (parser.Find("Category"))
-        result.paths.push_back(JoinCategoryPath(SplitCategoryPath(parser.GetText())));
+        result.paths.push_back(JoinCategoryPath(SplitCategoryPath(TextOfCurrentTag(parser))));
     if (result.paths.empty())
         result.paths.emplace_back();
 
@@ -262,15 +334,11 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const ProgressCall
         }
     }
 
-    for (const std::string& name : ListFiles(storageDir_)) {
+    for (const std::string& name : ListStorage(storageDir_)) {
         if (!IsWebPartFileName(name))
             continue;
         const std::string path = storageDir_ + name;
         try {
-            std::error_code ec;
-            const auto size = std::filesystem::file_size(NativePath(path), ec);
-            if (ec || size > kMaxWebPartFileSize)
-                continue;
             EntryRead read = ReadEntry(path);
             PlaceEntry(read.entry, read.paths, browse_);
             if (progress)

@@ -1,8 +1,10 @@
 #include "catalogue/CatalogueTree.h"
 
 #include "catalogue/CatalogueText.h"
+#include "util/FastStrings.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -11,24 +13,69 @@ namespace wpe {
 // ---- Child index: built on first lookup, kept up to date by appends,
 // dropped by every other change of the level.
 
-struct TCatNode::ChildIndex {
-    std::unordered_map<std::string, TCatNode*> categories;  // first of each name
-    std::unordered_set<std::string> webParts;
+namespace {
 
-    static std::string WebPartKey(const std::string& title, const std::string& fileName)
-    {
-        std::string key = AsciiUpper(title);
-        key += '\0';
-        key += AnsiUpper(fileName);
-        return key;
-    }
+// Hashing and equality that fold the same bytes the lookups ignore: a-z for
+// names and titles, the code page's letters for file names.
+size_t HashAscii(std::string_view s, size_t h = 1469598103934665603ull)
+{
+    for (unsigned char c : s)
+        h = (h ^ ((c >= 'a' && c <= 'z') ? c - 32 : c)) * 1099511628211ull;
+    return h;
+}
+
+size_t HashAnsi(std::string_view s, size_t h)
+{
+    for (unsigned char c : s)
+        h = (h ^ UpCase(c)) * 1099511628211ull;
+    return h;
+}
+
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return HashAscii(s); }
+};
+
+struct NameEq {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return SameAsciiCaseless(a, b); }
+};
+
+struct WebPartKey {
+    std::string_view title;
+    std::string_view fileName;
+};
+
+} // namespace
+
+struct TCatNode::ChildIndex {
+    struct KeyHash {
+        using is_transparent = void;
+        size_t operator()(const WebPartKey& k) const { return HashAnsi(k.fileName, HashAscii(k.title)); }
+        size_t operator()(const TCatNode* n) const { return (*this)(KeyOf(n)); }
+    };
+    struct KeyEq {
+        using is_transparent = void;
+        static bool Same(const WebPartKey& a, const WebPartKey& b)
+        {
+            return SameAsciiCaseless(a.title, b.title) && SameNoCase(a.fileName, b.fileName);
+        }
+        bool operator()(const TCatNode* a, const TCatNode* b) const { return Same(KeyOf(a), KeyOf(b)); }
+        bool operator()(const WebPartKey& a, const TCatNode* b) const { return Same(a, KeyOf(b)); }
+        bool operator()(const TCatNode* a, const WebPartKey& b) const { return Same(KeyOf(a), b); }
+    };
+    static WebPartKey KeyOf(const TCatNode* n) { return {n->Text(), n->Entry()->fileName}; }
+
+    // The names view the nodes' texts; any change of a text drops the index.
+    std::unordered_map<std::string_view, TCatNode*, NameHash, NameEq> categories;  // first of each name
+    std::unordered_set<const TCatNode*, KeyHash, KeyEq> webParts;
 
     void Note(TCatNode* child)
     {
         if (child->IsCategory())
-            categories.emplace(AsciiUpper(child->Text()), child);
+            categories.emplace(child->Text(), child);
         else if (child->Entry())
-            webParts.insert(WebPartKey(child->Text(), child->Entry()->fileName));
+            webParts.insert(child);
     }
 };
 
@@ -309,7 +356,7 @@ TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, const std::string&
         return nullptr;
     }
     auto& index = owner->Index_();
-    auto it = index.categories.find(AsciiUpper(name));
+    auto it = index.categories.find(std::string_view(name));
     return it == index.categories.end() ? nullptr : it->second;
 }
 
@@ -323,7 +370,8 @@ bool TCatTree::HasWebPartChild(const TCatNode* parent, const std::string& title,
                 return true;
         return false;
     }
-    return owner->Index_().webParts.count(TCatNode::ChildIndex::WebPartKey(title, fileName)) != 0;
+    const auto& parts = owner->Index_().webParts;
+    return parts.find(WebPartKey{title, fileName}) != parts.end();
 }
 
 } // namespace wpe
