@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "WebPartTestSupport.h"
 #include "util/Exception.h"
 #include "webpart/MemoryFields.h"
@@ -361,6 +363,30 @@ TEST_F(WebPartTest, ReaderErrorTextIsPassedOnUnchanged) {
     } catch (const Exception& e) {
         EXPECT_EQ(std::string(e.what()), "Ошибка в XML-документе: текст вне элемента");
     }
+}
+
+// Real-world XML: none of it is a web part, so every file must be refused
+// with a message (or read, should one ever be a part), never crash, and
+// never disturb the part read before.
+TEST_F(WebPartTest, CorpusDocumentsAreRefusedCleanly) {
+    auto corpus = EnvDir("WPE_CORPUS_DIR");
+    if (!corpus || !std::filesystem::is_directory(*corpus + "xml")) GTEST_SKIP() << "no corpus";
+    Open(kAbTemplate);
+    const std::string before = ReadAndWrite("<WebPart><Title>kept</Title><!--c--></WebPart>");
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(*corpus + "xml")) {
+        if (entry.path().extension() != ".xml") continue;
+        ++files;
+        part_->SetSourceText(ReadFile(entry.path().string()));
+        try {
+            part_->Parse();
+            ADD_FAILURE() << entry.path() << " was read as a web part";
+        } catch (const Exception&) {
+        }
+        EXPECT_FALSE(FillingFields());
+        ASSERT_EQ(part_->BuildText(), before) << entry.path();
+    }
+    EXPECT_GT(files, 100);
 }
 
 // ---- template ----
