@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <initializer_list>
+#include <map>
+#include <tuple>
 
 #include "util/Errors.h"
 #include "util/Exception.h"
@@ -84,6 +87,13 @@ std::string readTagName(std::string_view s, std::size_t pos) {
     return pos <= s.size() ? std::string(s.substr(pos - 1, end - pos)) : std::string();
 }
 
+std::string concat(std::initializer_list<std::string_view> parts) {
+    std::string r;
+    for (std::string_view part : parts)
+        r.append(part);
+    return r;
+}
+
 std::string asciiUpper(std::string_view s) {
     std::string r(s);
     for (char& c : r)
@@ -102,9 +112,10 @@ std::size_t findTagEnd(std::string_view text, std::size_t from) {
     std::size_t a = findForward(">", text, true, from);
     if (a == 0)
         return from;
-    std::size_t open = findForward("[", text, true, from);
-    if (open != 0 && open < a) {
-        std::size_t close = findForward("]", text, true, open + 1);
+    // Only a '[' before that '>' counts; look no further for one.
+    std::size_t open = text.substr(from - 1, a - from).find('[');
+    if (open != std::string_view::npos) {
+        std::size_t close = findForward("]", text, true, from + open + 1);
         if (close == 0)
             RaiseErrorFmt(kErrTagNotClosed, '[');
         a = findForward(">", text, true, close + 1);
@@ -246,7 +257,7 @@ bool compareValues(std::string_view actual, std::string_view op, std::string_vie
 // A closing "]]>" inside a CDATA value would end the section early; it is
 // split over two sections so the value reads back unchanged.
 std::string wrapCData(std::string_view value) {
-    return std::string(kCDataOpen) + ReplaceAll(value, "]]>", "]]]]><![CDATA[>", true) + std::string(kCDataClose);
+    return concat({kCDataOpen, ReplaceAll(value, "]]>", "]]]]><![CDATA[>", true), kCDataClose});
 }
 
 } // namespace
@@ -319,6 +330,8 @@ std::string StripCData(std::string_view s) {
 }
 
 std::string DecodeEntities(std::string_view s) {
+    if (s.find('&') == std::string_view::npos)
+        return std::string(s);
     std::string r = ReplaceAll(s, "&lt;", "<", false);
     r = ReplaceAll(r, "&gt;", ">", false);
     r = ReplaceAll(r, "&amp;", "&", false);
@@ -371,6 +384,16 @@ std::string EncodeText(std::string_view s) {
 struct TTagParser::Sections {
     SectionIndex cdata;
     SectionIndex comments;
+};
+
+// Every path step below the first looks up its parent again, with the same
+// backward searches and closing-tag searches, on each Find; while the text
+// stays the same their answers do too.
+struct TTagParser::Memo {
+    // Start positions of a pattern in text_, by pattern and case sensitivity.
+    std::map<std::pair<std::string, bool>, std::vector<std::size_t>> occurrences;
+    // End of the element starting at a position, by position, name and case.
+    std::map<std::tuple<std::size_t, std::string, bool>, std::size_t> outerEnds;
 };
 
 // A part of Text that a search runs over; base is its offset in Text.
@@ -431,9 +454,31 @@ const TTagParser::Sections& TTagParser::sections() const {
     return *sections_;
 }
 
+TTagParser::Memo& TTagParser::memo() const {
+    if (!memo_)
+        memo_ = std::make_unique<Memo>();
+    return *memo_;
+}
+
+// The same answer as a backward FindPos over text_, from a list of all
+// occurrences made on first use.
+std::size_t TTagParser::findBackwardIndexed(const std::string& pattern, std::size_t from) const {
+    if (from < 1)
+        return 0;
+    auto key = std::make_pair(pattern, !ignoreCase_);
+    auto& occurrencesByKey = memo().occurrences;
+    auto it = occurrencesByKey.find(key);
+    if (it == occurrencesByKey.end())
+        it = occurrencesByKey.emplace(key, occurrences(pattern, text_, !ignoreCase_)).first;
+    const std::vector<std::size_t>& found = it->second;
+    auto after = std::upper_bound(found.begin(), found.end(), from);
+    return after == found.begin() ? 0 : *std::prev(after);
+}
+
 void TTagParser::replaceRange(std::size_t pos, std::size_t count, std::string_view with) {
     text_.replace(pos - 1, count, with);
     sections_.reset();
+    memo_.reset();
 }
 
 void TTagParser::requireCurrentTag() const {
@@ -455,7 +500,7 @@ bool TTagParser::insideSection(const Scope& scope, std::size_t p) const {
 
 std::size_t TTagParser::findTagStart(std::string_view name, const Scope& scope, std::size_t from,
                                      std::size_t before) const {
-    const std::string pattern = "<" + std::string(name);
+    const std::string pattern = concat({"<", name});
     std::string_view searched = scope.text;
     // Only starts before `before` matter to the caller; keep the search short.
     if (before != 0)
@@ -474,7 +519,7 @@ std::size_t TTagParser::findTagStart(std::string_view name, const Scope& scope, 
 // start tag of the same name met before it, restarting after each skipped
 // one. This is not a full nesting count; callers depend on exactly this.
 std::size_t TTagParser::findClosingTag(std::string_view name, const Scope& scope, std::size_t from) const {
-    const std::string pattern = "</" + std::string(name) + ">";
+    const std::string pattern = concat({"</", name, ">"});
     std::size_t d = from > 0 ? from - 1 : 0;
     for (;;) {
         std::size_t b = findForward(pattern, scope.text, !ignoreCase_, d + 1);
@@ -520,21 +565,27 @@ std::size_t TTagParser::findTag(const Scope& scope, std::size_t from, bool closi
 
 // "<name>" anywhere before wins over a nearer "<name ...".
 std::size_t TTagParser::findParentStart(std::string_view name, std::size_t from) const {
-    const std::string n(name);
-    std::size_t r = findBackward("<" + n + ">", text_, !ignoreCase_, from);
+    std::size_t r = findBackwardIndexed(concat({"<", name, ">"}), from);
     if (r == 0)
-        r = findBackward("<" + n + " ", text_, !ignoreCase_, from);
+        r = findBackwardIndexed(concat({"<", name, " "}), from);
     return r;
 }
 
 std::size_t TTagParser::startTagEnd(std::size_t pos) const { return findTagEnd(text_, pos + 1); }
 
 std::size_t TTagParser::outerEnd(std::size_t pos, std::string_view name) const {
+    auto key = std::make_tuple(pos, std::string(name), ignoreCase_);
+    auto& ends = memo().outerEnds;
+    if (auto it = ends.find(key); it != ends.end())
+        return it->second;
     std::size_t b = startTagEnd(pos);
-    if (at(text_, pos + 1) == '?' || isSelfClosing(text_, b))
-        return b;
-    std::size_t c = findTag(Scope{text_, 0}, b + 1, true, name);
-    return c != 0 ? findForward(">", text_, true, c) : 0;
+    std::size_t end = b;
+    if (at(text_, pos + 1) != '?' && !isSelfClosing(text_, b)) {
+        std::size_t c = findTag(Scope{text_, 0}, b + 1, true, name);
+        end = c != 0 ? findForward(">", text_, true, c) : 0;
+    }
+    ends.emplace(std::move(key), end);
+    return end;
 }
 
 std::size_t TTagParser::findAttributeValuePos(std::string_view tag, std::string_view name) const {
@@ -730,7 +781,7 @@ void TTagParser::SetText(std::string_view value) {
 
     std::size_t b = requireStartTagEnd();
     if (isSelfClosing(text_, b)) {
-        replaceRange(b - 1, 2, ">" + newInner + "</" + tagName_ + ">\r\n");
+        replaceRange(b - 1, 2, concat({">", newInner, "</", tagName_, ">\r\n"}));
         return;
     }
     std::size_t c = findTag(Scope{text_, 0}, b + 1, true, tagName_);
@@ -749,7 +800,7 @@ void TTagParser::SetAttribute(std::string_view name, std::string_view value) {
         std::size_t tail = t.size();
         while (tail > 0 && isTagTailChar(t[tail - 1]))
             --tail;
-        t.insert(tail, " " + std::string(name) + "=\"" + v + "\"");
+        t.insert(tail, concat({" ", name, "=\"", v, "\""}));
     } else {
         std::size_t e = p;
         readAttributeValue(t, e);
@@ -757,7 +808,7 @@ void TTagParser::SetAttribute(std::string_view name, std::string_view value) {
             ++p;
         if (e > p)
             t.erase(p - 1, e - p);
-        t.insert(p - 1, isQuote(at(t, p - 1)) ? v : "\"" + v + "\"");
+        t.insert(p - 1, isQuote(at(t, p - 1)) ? v : concat({"\"", v, "\""}));
     }
 
     // The new tag also takes the place of the blanks and line breaks after the old one.

@@ -113,9 +113,12 @@ public:
 
 private:
     struct Sections;
+    struct Memo;
     struct Scope;
 
     const Sections& sections() const;
+    Memo& memo() const;
+    std::size_t findBackwardIndexed(const std::string& pattern, std::size_t from) const;
     void replaceRange(std::size_t pos, std::size_t count, std::string_view with);
     void requireCurrentTag() const;
     std::size_t requireStartTagEnd() const;
@@ -139,8 +142,10 @@ private:
     std::string fileName_;
     std::string lastPath_;
     bool freshSearch_ = true;
-    // Where comment and CDATA sections lie in text_; rebuilt after a change.
+    // Where comment and CDATA sections lie in text_, and answers of repeated
+    // searches; both are dropped whenever text_ changes.
     mutable std::unique_ptr<Sections> sections_;
+    mutable std::unique_ptr<Memo> memo_;
 };
 
 // Removes every "<![CDATA[" and the first "]]>" after it, keeping the

@@ -94,6 +94,17 @@ TEST(TagParserFind, ChildPathsSearchInsideTheParent) {
     EXPECT_EQ(visit(parser, "a/c/b", "n"), (Texts{"2"}));
 }
 
+TEST(TagParserFind, ParentLookupPrefersABareStartTagAnywhereBefore) {
+    // The second a is written with an attribute, so its children are looked
+    // for in the first, bare "<a>", and are not found.
+    TTagParser bareFirst("<a><b n=1 /></a><a x=1><b n=2 /></a>");
+    EXPECT_EQ(visit(bareFirst, "a/b", "n"), (Texts{"1"}));
+    TTagParser withAttributes("<a y=1><b n=1 /></a><a x=1><b n=2 /></a>");
+    EXPECT_EQ(visit(withAttributes, "a/b", "n"), (Texts{"1", "2"}));
+    TTagParser bareLast("<a y=1><b n=1 /></a><a><b n=2 /></a>");
+    EXPECT_EQ(visit(bareLast, "a/b", "n"), (Texts{"1", "2"}));
+}
+
 TEST(TagParserFind, BacktracksToTheNextParent) {
     TTagParser parser("<r><a><b>1</b></a><a><c>2</c></a></r><r><a><c>3</c></a></r>");
     EXPECT_EQ(visitTexts(parser, "a/c"), (Texts{"2", "3"}));
