@@ -321,7 +321,15 @@ TEST_F(EditorTest, WindowsCyrillicTextShowsAndSavesBackByteForByte) {
     EXPECT_TRUE(contains(canonical, "<Title>" + title + "</Title>"));
     editor->SetModified(true);
     ASSERT_TRUE(editor->Save(false, false));
-    EXPECT_EQ(ReadFile(path("ru.xml")), canonical);
+    std::string saved = ReadFile(path("ru.xml"));
+    EXPECT_EQ(saved, canonical + "\r\n");
+
+    // Opened and saved again from the source view, not a byte changes.
+    editor->LoadFromFile(path("ru.xml"));
+    editor->PageControl()->setCurrentIndex(TNewTab::kEdit);
+    editor->SetModified(true);
+    ASSERT_TRUE(editor->Save(false, false));
+    EXPECT_EQ(ReadFile(path("ru.xml")), saved);
 }
 
 TEST_F(EditorTest, CharacterTheEncodingCannotHoldIsAClearErrorAndNothingIsWritten) {
