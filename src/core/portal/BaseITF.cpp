@@ -176,4 +176,9 @@ std::string ExecuteGeneratorStr(const std::string& xml, const std::string& xsl)
     return standalone.transform(xml, xsl);
 }
 
+std::string BuildPortalPage()
+{
+    return BuildStartPage(PortalBase());
+}
+
 } // namespace wpe

@@ -11,6 +11,7 @@
 #include "portal/ErrorHandler.h"
 #include "portal/PortalBase.h"
 #include "portal/PortalText.h"
+#include "portal/StartPage.h"
 #include "portal/UrlFetcher.h"
 
 #include <string>
@@ -79,6 +80,11 @@ void SetDownloadOptions(const TFetchOptions& options);
 // web part preview); a malformed text or stylesheet error raises an error
 // with the messages of the XSLT engine.
 std::string ExecuteGeneratorStr(const std::string& xml, const std::string& xsl);
+
+// Renders the current profile's start page in the current skin into
+// PORTAL/desk.html and returns that path; raises when no skin is current or
+// the skin cannot render.
+std::string BuildPortalPage();
 
 // names as one text, one per line, quoted where comma-text splitting needs it.
 std::string JoinNameList(const std::vector<std::string>& names);

@@ -246,6 +246,33 @@ using TContext = std::unique_ptr<xsltTransformContext, TContextFree>;
 
 constexpr int kParseOptions = XSLT_PARSE_OPTIONS | XML_PARSE_NONET;
 
+// Skin stylesheets name their DTD the Windows way ("..\\..\\main.dtd"), which is
+// no valid URI reference; the system literal of the document type declaration
+// gets "/" instead so that the DTD can be found at all.
+std::string withPortableDoctype(std::string_view xsl)
+{
+    std::string text(xsl);
+    const std::size_t doctype = text.find("<!DOCTYPE");
+    if (doctype == std::string::npos)
+        return text;
+    // Only the prolog's declaration: no element may start before it.
+    for (std::size_t at = text.find('<'); at < doctype; at = text.find('<', at + 1))
+        if (at + 1 < text.size() && std::isalpha(static_cast<unsigned char>(text[at + 1])))
+            return text;
+    const std::size_t declarationEnd = text.find_first_of(">[", doctype);
+    const std::size_t system = text.find("SYSTEM", doctype);
+    if (system == std::string::npos || system > declarationEnd)
+        return text;
+    const std::size_t open = text.find_first_of("\"'", system);
+    if (open == std::string::npos || open > declarationEnd)
+        return text;
+    const std::size_t close = text.find(text[open], open + 1);
+    for (std::size_t i = open + 1; i < close && i < text.size(); ++i)
+        if (text[i] == '\\')
+            text[i] = '/';
+    return text;
+}
+
 } // namespace
 
 TXslGenerator::TXslGenerator(std::string includeFolder)
@@ -286,8 +313,9 @@ std::string TXslGenerator::run(std::string_view xml, std::string_view xsl, const
     TLoadPolicy policy{includeFolder_, dtdPrefix_, &log};
     TRunGuard guard(policy, log);
 
-    TDoc styleDoc(xmlReadMemory(xsl.data(), static_cast<int>(xsl.size()), baseUrl.empty() ? nullptr : baseUrl.c_str(),
-                                encoding, kParseOptions));
+    const std::string styleText = withPortableDoctype(xsl);
+    TDoc styleDoc(xmlReadMemory(styleText.data(), static_cast<int>(styleText.size()),
+                                baseUrl.empty() ? nullptr : baseUrl.c_str(), encoding, kParseOptions));
     if (!styleDoc)
         fail("The XSL is not well-formed XML", log);
     // The stylesheet takes over the document once it is parsed, also on error.

@@ -1,0 +1,83 @@
+// The start page rendered from the sample portal.
+
+#include "PortalTestSupport.h"
+
+#include "portal/StartPage.h"
+
+#include <gmock/gmock.h>
+
+using namespace wpe;
+using namespace wpe::test;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+class StartPageTest : public PortalCopyTest {};
+} // namespace
+
+TEST_F(StartPageTest, BothProfilesRenderInBothSkins)
+{
+    TPortalBase base(root_.string());
+    for (const char* skin : {"Ocean", "Paper"}) {
+        SCOPED_TRACE(skin);
+        base.setCurrentSkin(skin);
+        base.setElement("user/CurrentDesk", "Default");
+        const std::string home = RenderStartPage(base);
+        EXPECT_THAT(home, HasSubstr("href=\"skins/" + std::string(skin) + "/skin.css\""));
+        EXPECT_THAT(home, HasSubstr("World News"));
+        EXPECT_THAT(home, HasSubstr("Harbour bridge reopens after repairs</a>")) << "RSS rendered by its own XSL";
+        EXPECT_THAT(home, HasSubstr("<td>USD</td>")) << "XML content rendered by its own XSL";
+        EXPECT_THAT(home, HasSubstr("<table class=\"weather\">")) << "HTML content passed through as markup";
+        EXPECT_THAT(home, Not(HasSubstr("agenda"))) << "a part of the other profile";
+
+        base.setElement("user/CurrentDesk", "Work");
+        const std::string work = RenderStartPage(base);
+        // Windows-1251 parts come out as UTF-8.
+        EXPECT_THAT(work, HasSubstr("\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8"));  // Новости
+        EXPECT_THAT(work, HasSubstr("Programme de la semaine"));
+        EXPECT_THAT(work, Not(HasSubstr("World News")));
+    }
+}
+
+TEST_F(StartPageTest, TheOceanSkinFramesWebPartsByTheirFrameSetting)
+{
+    TPortalBase base(root_.string());
+    const std::string page = RenderStartPage(base);
+    EXPECT_THAT(page, HasSubstr("<div id=\"ZONE3_HAS_BORDER\">"));  // news has a frame
+    EXPECT_THAT(page, HasSubstr("<div id=\"ZONE2_NO_BORDER\">"));   // the clock has none
+    EXPECT_THAT(page, HasSubstr("id=\"btn_news\""));
+    // The HTML output escapes the blank of the script address; browsers decode it.
+    EXPECT_THAT(page, HasSubstr("showDialog('news',%20'http://127.0.0.1:8180/edit?ID=news',233,182)"));
+}
+
+TEST_F(StartPageTest, ABrokenOrMissingWebPartDoesNotBreakThePage)
+{
+    WriteFileBytes(root_ / "STORAGE" / "currency.xml",
+                   "<WebPart><Title>Broken rates</Title><HasFrame>1</HasFrame><Content><r/></Content>"
+                   "<XSL><xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                   "<xsl:template match=\"/\"><xsl:value-of/></xsl:template></xsl:stylesheet></XSL></WebPart>");
+    fs::remove(root_ / "STORAGE" / "stocks.xml");
+    WriteFileBytes(root_ / "STORAGE" / "links.xml", "<WebPart><Title>cut off");
+    TPortalBase base(root_.string());
+    const std::string page = RenderStartPage(base);
+    EXPECT_THAT(page, HasSubstr("Broken rates"));
+    EXPECT_THAT(page, HasSubstr("<div class=\"webpart-error\">The XSL is not a valid stylesheet"));
+    EXPECT_THAT(page, Not(HasSubstr("Market Watch")));
+    EXPECT_THAT(page, HasSubstr("World News"));
+    EXPECT_THAT(StartPageSource(base), HasSubstr("<container ID=\"stocks\" visible=\"true\"/>"));
+}
+
+TEST_F(StartPageTest, BuildingWritesDeskHtmlOrExplainsWhyNot)
+{
+    TPortalBase base(root_.string());
+    const std::string file = BuildStartPage(base);
+    EXPECT_EQ(file, (root_ / "PORTAL" / "desk.html").string());
+    EXPECT_THAT(ReadFileBytes(file), HasSubstr("World News"));
+
+    fs::remove(root_ / "SKINS" / "Paper" / "skin.xsl");
+    base.setCurrentSkin("Paper");
+    EXPECT_THROW(BuildStartPage(base), Exception);
+    base.setElement("user/CurrentSkin", "");
+    EXPECT_THROW(BuildStartPage(base), Exception);
+    EXPECT_THAT(ReadFileBytes(file), HasSubstr("World News")) << "the last page stays";
+}
