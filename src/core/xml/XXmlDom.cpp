@@ -39,14 +39,92 @@ inline bool IsWhite(char c)
 }
 
 // Objects whose last reference went while another object was being
-// destroyed; the outermost Release destroys them one after another. A plain
-// pointer to that Release's local list, so nothing here needs destroying at
+// destroyed wait here (linked through the objects themselves, so tearing
+// down a big tree allocates nothing); the outermost Release destroys them
+// one after another. Plain pointers, so nothing here needs destroying at
 // thread exit (documents held in statics are released after thread locals).
-thread_local std::vector<TRefObject*>* tPendingDestroy = nullptr;
+thread_local bool tDestroying = false;
+thread_local TRefObject* tDestroyQueue = nullptr;
+
+// Recycling of small blocks for nodes and lists: a free list per size
+// class and thread, holding at most kPoolMaxBytes. Sanitizer builds use
+// plain new and delete so that use after free is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+#define WPE_XML_POOL 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define WPE_XML_POOL 0
+#endif
+#endif
+#ifndef WPE_XML_POOL
+#define WPE_XML_POOL 1
+#endif
+
+constexpr std::size_t kPoolGrain = 16;
+constexpr std::size_t kPoolClasses = 16; // blocks of up to 256 bytes
+constexpr std::size_t kPoolMaxBytes = 32u << 20;
+
+struct FreeBlock {
+    FreeBlock* next;
+};
+
+struct BlockPool {
+    FreeBlock* heads[kPoolClasses] = {};
+    std::size_t bytes = 0;
+    ~BlockPool();
+};
+
+// Set once this thread's pool is gone (objects may still be freed later,
+// from statics); a plain flag, so it stays readable after that.
+thread_local bool tPoolClosed = false;
+thread_local BlockPool tPool;
+
+BlockPool::~BlockPool()
+{
+    for (FreeBlock*& head : heads)
+        while (FreeBlock* b = head) {
+            head = b->next;
+            ::operator delete(b);
+        }
+    tPoolClosed = true;
+}
 
 } // namespace
 
 // ---- reference counting ----
+
+void* xmlpool::Allocate(std::size_t size)
+{
+    const std::size_t cls = (size + kPoolGrain - 1) / kPoolGrain;
+    if (!WPE_XML_POOL || cls > kPoolClasses || cls == 0)
+        return ::operator new(size);
+    if (!tPoolClosed) {
+        BlockPool& pool = tPool;
+        if (FreeBlock* b = pool.heads[cls - 1]) {
+            pool.heads[cls - 1] = b->next;
+            pool.bytes -= cls * kPoolGrain;
+            return b;
+        }
+    }
+    // Always the full class size, so the block can serve any object of its class later.
+    return ::operator new(cls * kPoolGrain);
+}
+
+void xmlpool::Free(void* p, std::size_t size) noexcept
+{
+    const std::size_t cls = (size + kPoolGrain - 1) / kPoolGrain;
+    if (WPE_XML_POOL && cls <= kPoolClasses && cls > 0 && !tPoolClosed) {
+        BlockPool& pool = tPool;
+        if (pool.bytes + cls * kPoolGrain <= kPoolMaxBytes) {
+            auto* b = static_cast<FreeBlock*>(p);
+            b->next = pool.heads[cls - 1];
+            pool.heads[cls - 1] = b;
+            pool.bytes += cls * kPoolGrain;
+            return;
+        }
+    }
+    ::operator delete(p);
+}
 
 void TRefObject::Release() noexcept
 {
@@ -56,19 +134,18 @@ void TRefObject::Release() noexcept
     }
     // Back to 1 so that releases made during destruction cannot destroy it again.
     refCount_ = 1;
-    if (tPendingDestroy) {
-        tPendingDestroy->push_back(this);
+    if (tDestroying) {
+        nextToDestroy_ = tDestroyQueue;
+        tDestroyQueue = this;
         return;
     }
-    std::vector<TRefObject*> pending;
-    tPendingDestroy = &pending;
+    tDestroying = true;
     delete this;
-    while (!pending.empty()) {
-        TRefObject* next = pending.back();
-        pending.pop_back();
+    while (TRefObject* next = tDestroyQueue) {
+        tDestroyQueue = next->nextToDestroy_;
         delete next;
     }
-    tPendingDestroy = nullptr;
+    tDestroying = false;
 }
 
 // ---- type names and escaping ----
@@ -171,6 +248,8 @@ int TXmlDNodeList::Insert(const TRef<TXmlDNode>& node, int index)
     CheckIndex(index, Count());
     TXmlDNode* n = node.get();
     const auto at = static_cast<std::size_t>(index);
+    if (items_.capacity() == 0)
+        items_.reserve(4); // skips the 1-2-4 growth steps most elements go through
     items_.insert(items_.begin() + index, n);
     n->AddRef();
     n->parent_ = owner_;

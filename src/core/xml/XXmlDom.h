@@ -24,6 +24,7 @@
 
 #include "util/Exception.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <ostream>
@@ -35,6 +36,33 @@
 
 namespace wpe {
 
+// ---- memory ----
+
+namespace xmlpool {
+// Small blocks for nodes, lists and their item arrays come from a
+// per-thread free list, since whole documents of them are built and freed
+// at a time; larger ones from the heap. Free with the size allocated.
+void* Allocate(std::size_t size);
+void Free(void* p, std::size_t size) noexcept;
+
+template <class T>
+struct Allocator {
+    using value_type = T;
+    Allocator() noexcept = default;
+    template <class U>
+    Allocator(const Allocator<U>&) noexcept
+    {
+    }
+    T* allocate(std::size_t n) { return static_cast<T*>(Allocate(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { Free(p, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const Allocator<U>&) const noexcept
+    {
+        return true;
+    }
+};
+} // namespace xmlpool
+
 // ---- reference counting ----
 
 class TRefObject {
@@ -43,6 +71,11 @@ public:
     TRefObject(const TRefObject&) = delete;
     TRefObject& operator=(const TRefObject&) = delete;
     virtual ~TRefObject() = default;
+
+    // Nodes come and go by the ten thousand while documents load and are
+    // freed; blocks are recycled per thread instead of going back to malloc.
+    static void* operator new(std::size_t size) { return xmlpool::Allocate(size); }
+    static void operator delete(void* p, std::size_t size) noexcept { xmlpool::Free(p, size); }
 
     // Takes one reference.
     void AddRef() noexcept { ++refCount_; }
@@ -55,6 +88,7 @@ public:
 
 private:
     std::int32_t refCount_ = 0;
+    TRefObject* nextToDestroy_ = nullptr; // link in the queue of deferred destruction
 };
 
 // A holder of one reference to a TRefObject (or nothing).
@@ -218,7 +252,7 @@ private:
     void CheckIndex(int index, int limit) const;
 
     TXmlDNode* owner_;
-    std::vector<TXmlDNode*> items_; // each holds one reference
+    std::vector<TXmlDNode*, xmlpool::Allocator<TXmlDNode*>> items_; // each holds one reference
 };
 
 // The attributes of an element, looked up by name.

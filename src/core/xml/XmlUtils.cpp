@@ -28,6 +28,8 @@ std::string GetAttr(const TXmlDNode* node, std::string_view name)
 
 void SetAttr(TXmlDNode* node, std::string_view name, std::string_view value)
 {
+    if (!node)
+        throw Exception("XML: Не задан узел");
     TXmlDNode* a = node->Attributes().GetNamedItem(name);
     if (a)
         a->SetNodeValue(std::string(value));
