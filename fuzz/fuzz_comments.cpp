@@ -1,9 +1,8 @@
 // core: webpart
 // Bytes as "WPComment.xml": load, read and change a comment, save, load again.
+#include "FuzzSupport.h"
 #include "util/Files.h"
 #include "webpart/WPComment.h"
-
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,13 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::string dir = [] {
-        char templ[] = "/tmp/wpe-fuzz-comments-XXXXXX";
-        const char* made = mkdtemp(templ);
-        if (!made)
-            std::abort();
-        return std::string(made) + "/";
-    }();
+    static const std::string dir = wpe::fuzz::TempDir("comments");
     const std::string in = dir + "in.xml";
     const std::string out = dir + "out.xml";
     wpe::WriteWholeFile(in, std::string(reinterpret_cast<const char*>(data), size));
@@ -35,6 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     wpe::TWPCommentFile again;
     again.Load(out);
     if (!again.HasRoot() || again.GetComment("News.xml") != "a < b & \"c\"")
-        std::abort(); // a saved store must read back
+        wpe::fuzz::Fail("a saved store must read back");
     return 0;
 }

@@ -1,5 +1,6 @@
 // core: skin
 // Bytes into the tag parser, then a fixed walk of searches, reads and edits.
+#include "FuzzSupport.h"
 #include "skin/TagParser.h"
 #include "util/Exception.h"
 
@@ -24,7 +25,7 @@ void Walk(wpe::TTagParser& parser, std::string_view path)
     bool first = true;
     for (int i = 0; i < 4096 && parser.Find(path); ++i) {
         if (!first && parser.Position() <= last)
-            std::abort();
+            wpe::fuzz::Fail("a later Find did not move forward");
         first = false;
         last = parser.Position();
         (void)parser.GetAttribute("src");
@@ -68,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::string before = parser.Text().substr(0, pos > 0 ? pos - 1 : 0);
             Try([&] { parser.SetAttribute("src", "a&b\"c"); });
             if (parser.Text().compare(0, before.size(), before) != 0)
-                std::abort();
+                wpe::fuzz::Fail("an attribute edit changed the text before the tag");
             break;
         }
         case 1: Try([&] { parser.SetText("x < y & <![CDATA[z]]>"); }); break;

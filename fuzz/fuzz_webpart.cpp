@@ -1,6 +1,7 @@
 // core: webpart
 // Bytes as a web part's source: parse with the shipped template and
 // in-memory fields, write the canonical text, and parse that again.
+#include "FuzzSupport.h"
 #include "util/Dialogs.h"
 #include "util/Exception.h"
 #include "webpart/MemoryFields.h"
@@ -14,16 +15,8 @@
 
 namespace {
 
-class QuietDialogs final : public wpe::IDialogs {
-public:
-    wpe::MsgResult Ask(wpe::MsgKind, const std::string&, wpe::MsgButtons) override { return wpe::MsgResult::Ok; }
-    std::optional<std::string> ChooseOpenFile(const wpe::FileDialogOptions&) override { return {}; }
-    std::optional<std::string> ChooseSaveFile(const wpe::FileDialogOptions&) override { return {}; }
-    std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override { return {}; }
-};
-
 struct Editor {
-    QuietDialogs dialogs;
+    wpe::fuzz::QuietDialogs dialogs;
     std::unique_ptr<wpe::MemoryFieldSource> fields = wpe::MakeEditorFields();
     wpe::TWebPart part{WPE_DATA_DIR "/", fields.get()};
     Editor() { wpe::SetDialogs(&dialogs); }
@@ -51,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::string written = part.BuildText();
     if (!Load(part, written))
-        std::abort(); // what we write must read again
+        wpe::fuzz::Fail("what we write must read again");
     (void)part.BuildText();
     return 0;
 }

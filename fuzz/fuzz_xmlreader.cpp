@@ -1,5 +1,6 @@
 // core: xml
 // Bytes into the reader's token loop, to the end or the first error.
+#include "FuzzSupport.h"
 #include "xml/XXml.h"
 
 #include <cstddef>

@@ -1,0 +1,37 @@
+#pragma once
+// Shared pieces of the fuzz targets.
+#include "util/Dialogs.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace wpe::fuzz {
+
+// Answers every question with OK and shows nothing, so fuzz runs stay quiet.
+
+class QuietDialogs final : public IDialogs {
+public:
+    MsgResult Ask(MsgKind, const std::string&, MsgButtons) override { return MsgResult::Ok; }
+    std::optional<std::string> ChooseOpenFile(const FileDialogOptions&) override { return {}; }
+    std::optional<std::string> ChooseSaveFile(const FileDialogOptions&) override { return {}; }
+    std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override { return {}; }
+};
+
+// A fresh folder under /tmp for the run, ending in "/".
+inline std::string TempDir(const char* name)
+{
+    std::string templ = std::string("/tmp/wpe-fuzz-") + name + "-XXXXXX";
+    if (!mkdtemp(templ.data()))
+        std::abort();
+    return templ + "/";
+}
+
+// Stops the run with a reason when a target's own check fails.
+[[noreturn]] inline void Fail(const char* why)
+{
+    std::fprintf(stderr, "fuzz check failed: %s\n", why);
+    std::abort();
+}
+
+} // namespace wpe::fuzz

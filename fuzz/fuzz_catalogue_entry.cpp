@@ -1,0 +1,35 @@
+// core: catalogue
+// Bytes as a stored web part file: read its catalogue entry and place it in
+// the browse tree under its categories.
+#include "FuzzSupport.h"
+#include "catalogue/Catalogue.h"
+#include "util/Exception.h"
+#include "util/Files.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static wpe::fuzz::QuietDialogs dialogs;
+    static const std::string dir = wpe::fuzz::TempDir("entry");
+    wpe::SetDialogs(&dialogs);
+    const std::string file = dir + "part.xml";
+    wpe::WriteWholeFile(file, std::string(reinterpret_cast<const char*>(data), size));
+
+    wpe::TCatalogue catalogue;
+    try {
+        auto read = catalogue.ReadEntry(file);
+        catalogue.PlaceEntry(read.entry, read.paths, catalogue.BrowseTree());
+        // Placing twice must not add a second node anywhere.
+        const std::size_t nodes = catalogue.BrowseTree().NodeCount();
+        catalogue.PlaceEntry(read.entry, read.paths, catalogue.BrowseTree());
+        if (catalogue.BrowseTree().NodeCount() != nodes)
+            wpe::fuzz::Fail("placing an entry twice added nodes");
+        (void)catalogue.FindEntry("PART.XML");
+    } catch (const wpe::Exception&) {
+    }
+    return 0;
+}
