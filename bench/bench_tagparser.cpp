@@ -83,6 +83,20 @@ void BM_VisitBodyImages(benchmark::State& state) {
 }
 BENCHMARK(BM_VisitBodyImages)->Arg(100 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
 
+// Rewriting the source of every image, as the skin import rewrites links.
+// Each edit moves the rest of the text, so this grows faster than the text.
+void BM_RewriteImageSources(benchmark::State& state) {
+    const std::string text = makeTemplate(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        wpe::TTagParser parser(text);
+        parser.SetIgnoreCase(true);
+        while (parser.Find("img"))
+            parser.SetAttribute("src", "files/" + parser.GetAttribute("src"));
+        benchmark::DoNotOptimize(parser.Text().size());
+    }
+}
+BENCHMARK(BM_RewriteImageSources)->Arg(100 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMillisecond);
+
 // One pass over a real template when the corpus is at hand.
 void BM_CorpusTemplate(benchmark::State& state) {
     const char* root = std::getenv("WPE_CORPUS_DIR");

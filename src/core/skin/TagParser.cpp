@@ -264,36 +264,65 @@ std::string wrapCData(std::string_view value) {
 
 // ---- SectionIndex ------------------------------------------------------------------
 
+PatternOccurrences::PatternOccurrences(std::string_view text, std::string pattern, bool caseSensitive)
+    : pattern_(std::move(pattern)), caseSensitive_(caseSensitive), positions_(occurrences(pattern_, text, caseSensitive)) {}
+
+void PatternOccurrences::Edit(std::string_view newText, std::size_t pos, std::size_t removed, std::size_t inserted) {
+    const std::size_t m = pattern_.size();
+    if (m == 0)
+        return;
+    // Matches that overlapped the replaced bytes or straddled pos are gone;
+    // those after the replaced bytes move; new ones can only start from
+    // m - 1 bytes before pos up to the last inserted byte.
+    const std::size_t first = pos >= m ? pos - m + 1 : 1;
+    auto dropBegin = std::lower_bound(positions_.begin(), positions_.end(), first);
+    auto dropEnd = std::lower_bound(dropBegin, positions_.end(), pos + removed);
+    for (auto it = dropEnd; it != positions_.end(); ++it)
+        *it = *it - removed + inserted;
+    std::vector<std::size_t> found;
+    const std::size_t last = pos + inserted;  // one past the last new start
+    if (last > first && first <= newText.size()) {
+        std::string_view window = newText.substr(first - 1, std::min(newText.size() - (first - 1), last - first + m - 1));
+        for (std::size_t p : occurrences(pattern_, window, caseSensitive_))
+            found.push_back(p + first - 1);
+    }
+    std::size_t at = static_cast<std::size_t>(dropBegin - positions_.begin());
+    positions_.erase(dropBegin, dropEnd);
+    positions_.insert(positions_.begin() + static_cast<std::ptrdiff_t>(at), found.begin(), found.end());
+}
+
+std::size_t PatternOccurrences::LastAtOrBefore(std::size_t limit) const {
+    auto after = std::upper_bound(positions_.begin(), positions_.end(), limit);
+    return after == positions_.begin() ? 0 : *std::prev(after);
+}
+
 SectionIndex::SectionIndex(std::string_view text, std::string_view open, std::string_view close, bool caseSensitive)
-    : opens_(occurrences(open, text, caseSensitive)),
-      closes_(occurrences(close, text, caseSensitive)),
-      openLength_(open.size()),
-      closeLength_(close.size()),
-      length_(text.size()) {}
+    : opens_(text, std::string(open), caseSensitive), closes_(text, std::string(close), caseSensitive), length_(text.size()) {}
+
+void SectionIndex::Edit(std::string_view newText, std::size_t pos, std::size_t removed, std::size_t inserted) {
+    opens_.Edit(newText, pos, removed, inserted);
+    closes_.Edit(newText, pos, removed, inserted);
+    length_ = newText.size();
+}
 
 bool SectionIndex::Inside(std::size_t lo, std::size_t hi, std::size_t p) const {
-    if (p < lo || lo < 1 || hi > length_ || openLength_ == 0 || closeLength_ == 0)
+    const std::size_t openLength = opens_.PatternLength(), closeLength = closes_.PatternLength();
+    if (p < lo || lo < 1 || hi > length_ || openLength == 0 || closeLength == 0)
         return false;
     // Markers count only when they lie wholly inside lo..hi.
-    auto lastAtOrBefore = [lo](const std::vector<std::size_t>& v, std::size_t limit) -> std::size_t {
-        auto it = std::upper_bound(v.begin(), v.end(), limit);
-        if (it == v.begin())
-            return 0;
-        std::size_t pos = *std::prev(it);
-        return pos >= lo ? pos : 0;
-    };
-    if (hi + 1 < lo + openLength_ || hi + 1 < lo + closeLength_)
+    if (hi + 1 < lo + openLength || hi + 1 < lo + closeLength)
         return false;
-    std::size_t lastOpenStart = hi + 1 - openLength_;
-    std::size_t lastCloseStart = hi + 1 - closeLength_;
-    std::size_t c = lastAtOrBefore(opens_, std::min(p, lastOpenStart));
-    if (c == 0 || c >= p)
+    const std::size_t lastOpenStart = hi + 1 - openLength;
+    const std::size_t lastCloseStart = hi + 1 - closeLength;
+    std::size_t c = opens_.LastAtOrBefore(std::min(p, lastOpenStart));
+    if (c < lo || c >= p)
         return false;
-    std::size_t d = lastAtOrBefore(closes_, std::min(p, lastCloseStart));
-    if (d > c)
+    std::size_t d = closes_.LastAtOrBefore(std::min(p, lastCloseStart));
+    if (d >= lo && d > c)
         return false;
-    auto e = std::lower_bound(closes_.begin(), closes_.end(), p);
-    return e != closes_.end() && *e <= lastCloseStart;
+    const std::vector<std::size_t>& closes = closes_.Positions();
+    auto e = std::lower_bound(closes.begin(), closes.end(), p);
+    return e != closes.end() && *e <= lastCloseStart;
 }
 
 bool IsInsideSection(std::string_view text, std::string_view open, std::string_view close, std::size_t p,
@@ -391,7 +420,7 @@ struct TTagParser::Sections {
 // stays the same their answers do too.
 struct TTagParser::Memo {
     // Start positions of a pattern in text_, by pattern and case sensitivity.
-    std::map<std::pair<std::string, bool>, std::vector<std::size_t>> occurrences;
+    std::map<std::pair<std::string, bool>, PatternOccurrences> occurrences;
     // End of the element starting at a position, by position, name and case.
     std::map<std::tuple<std::size_t, std::string, bool>, std::size_t> outerEnds;
 };
@@ -469,16 +498,23 @@ std::size_t TTagParser::findBackwardIndexed(const std::string& pattern, std::siz
     auto& occurrencesByKey = memo().occurrences;
     auto it = occurrencesByKey.find(key);
     if (it == occurrencesByKey.end())
-        it = occurrencesByKey.emplace(key, occurrences(pattern, text_, !ignoreCase_)).first;
-    const std::vector<std::size_t>& found = it->second;
-    auto after = std::upper_bound(found.begin(), found.end(), from);
-    return after == found.begin() ? 0 : *std::prev(after);
+        it = occurrencesByKey.emplace(key, PatternOccurrences(text_, pattern, !ignoreCase_)).first;
+    return it->second.LastAtOrBefore(from);
 }
 
 void TTagParser::replaceRange(std::size_t pos, std::size_t count, std::string_view with) {
     text_.replace(pos - 1, count, with);
-    sections_.reset();
-    memo_.reset();
+    // Markers and tags away from the change stay where they were, only
+    // shifted; element ends may depend on anything after them.
+    if (sections_) {
+        sections_->cdata.Edit(text_, pos, count, with.size());
+        sections_->comments.Edit(text_, pos, count, with.size());
+    }
+    if (memo_) {
+        for (auto& [key, found] : memo_->occurrences)
+            found.Edit(text_, pos, count, with.size());
+        memo_->outerEnds.clear();
+    }
 }
 
 void TTagParser::requireCurrentTag() const {

@@ -19,12 +19,33 @@
 
 namespace wpe {
 
+// Start positions (1-based, ascending) of one pattern in a text, kept up to
+// date through edits of the text without searching all of it again.
+class PatternOccurrences {
+public:
+    PatternOccurrences(std::string_view text, std::string pattern, bool caseSensitive);
+    // The text had `removed` bytes at pos replaced by `inserted` bytes;
+    // newText is the text after that change.
+    void Edit(std::string_view newText, std::size_t pos, std::size_t removed, std::size_t inserted);
+    const std::vector<std::size_t>& Positions() const { return positions_; }
+    std::size_t PatternLength() const { return pattern_.size(); }
+    // Last start at or before limit, or 0.
+    std::size_t LastAtOrBefore(std::size_t limit) const;
+
+private:
+    std::string pattern_;
+    bool caseSensitive_;
+    std::vector<std::size_t> positions_;
+};
+
 // Where the sections opened by one marker and closed by another (comments,
 // CDATA) lie in a text, so that "is this position inside one" costs a binary
 // search instead of scans back and forth through the text.
 class SectionIndex {
 public:
     SectionIndex(std::string_view text, std::string_view open, std::string_view close, bool caseSensitive);
+    // Follows a change of the text (see PatternOccurrences::Edit).
+    void Edit(std::string_view newText, std::size_t pos, std::size_t removed, std::size_t inserted);
     // The answer of IsInsideSection(text from lo through hi, open, close,
     // p - lo + 1): positions are 1-based in the indexed text, lo..hi the part
     // that is searched (markers must lie wholly inside it).
@@ -33,10 +54,8 @@ public:
     bool Inside(std::size_t p) const { return Inside(1, length_, p); }
 
 private:
-    std::vector<std::size_t> opens_;
-    std::vector<std::size_t> closes_;
-    std::size_t openLength_;
-    std::size_t closeLength_;
+    PatternOccurrences opens_;
+    PatternOccurrences closes_;
     std::size_t length_;
 };
 

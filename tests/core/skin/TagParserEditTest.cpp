@@ -203,6 +203,46 @@ TEST(TagParserElements, ReplaceElementPutsTextInItsPlace) {
     EXPECT_EQ(selfClosing.TagName(), "x");
 }
 
+// A parser that has made changes must find what a parser loaded with the
+// changed text finds (it keeps what it learnt about the text through edits).
+std::vector<std::size_t> walk(TTagParser& parser, const char* path) {
+    std::vector<std::size_t> positions;
+    parser.Reset();
+    while (parser.Find(path) && positions.size() < 50)
+        positions.push_back(parser.Position());
+    return positions;
+}
+
+TEST(TagParserElements, AfterChangesFindsWhatAFreshParserFinds) {
+    const std::string text =
+        "<html><body><!-- <img n=0> --><div><img n=1 ><![CDATA[<img n=2>]]><img n=3></div>\r\n"
+        "<div><p><img n=4 /></p><!--x--><img n=5></div><script><![CDATA[ a<b ]]></script></body></html>";
+    const char* checks[] = {"img", "html/body/div/img", "div/p/img", "body/*"};
+    for (const char* path : {"img", "div/img", "html/body/div/img", "body/*"}) {
+        TTagParser parser(text);
+        for (int round = 0; round < 12; ++round) {
+            parser.Reset();
+            bool found = true;
+            for (int i = 0; i <= round / 3 && found; ++i)
+                found = parser.Find(path);
+            if (!found)
+                break;
+            try {
+                switch (round % 3) {
+                case 0: parser.SetAttribute("src", "<!-- new -->"); break;
+                case 1: parser.SetAttribute("n", "a  b <![CDATA["); break;
+                default: parser.ReplaceElement("<img n=9/><![CDATA[ x ]]><!-- <img> -->"); break;
+                }
+            } catch (const Exception&) {
+                // An image without a closing tag cannot be replaced; the text stays.
+            }
+            TTagParser fresh(parser.Text());
+            for (const char* check : checks)
+                ASSERT_EQ(walk(parser, check), walk(fresh, check)) << path << " " << check << "\n" << parser.Text();
+        }
+    }
+}
+
 // Each failing change must leave Text exactly as it was.
 TEST(TagParserElements, FailedChangesLeaveTheTextAlone) {
     struct Case {

@@ -153,5 +153,34 @@ TEST(SectionIndexTest, AgreesWithTheSearchesForEveryScope) {
     }
 }
 
+// After any change of the text, the updated positions must equal those of
+// a fresh search, and the section answers with them.
+TEST(SectionIndexTest, FollowsEditsExactly) {
+    const std::vector<std::string> pieces = {"<!--", "-->", "<![CDATA[", "<![cdata[", "]]>", "a", "<", "-", ">", "]", "!"};
+    std::mt19937 rng(5);
+    for (int i = 0; i < 2000; ++i) {
+        std::string text = randomText(rng, pieces, 1 + i % 10);
+        PatternOccurrences dashes(text, "-->", true);
+        PatternOccurrences cdata(text, "<![CDATA[", false);
+        SectionIndex comments(text, "<!--", "-->", true);
+        for (int edit = 0; edit < 4; ++edit) {
+            std::uniform_int_distribution<std::size_t> posDist(1, text.size() + 1);
+            const std::size_t pos = posDist(rng);
+            std::uniform_int_distribution<std::size_t> removedDist(0, text.size() + 1 - pos);
+            const std::size_t removed = removedDist(rng);
+            const std::string inserted = randomText(rng, pieces, edit % 3);
+            const std::string before = text;
+            text.replace(pos - 1, removed, inserted);
+            dashes.Edit(text, pos, removed, inserted.size());
+            cdata.Edit(text, pos, removed, inserted.size());
+            comments.Edit(text, pos, removed, inserted.size());
+            ASSERT_EQ(dashes.Positions(), PatternOccurrences(text, "-->", true).Positions()) << before << " -> " << text;
+            ASSERT_EQ(cdata.Positions(), PatternOccurrences(text, "<![CDATA[", false).Positions()) << before << " -> " << text;
+            for (std::size_t p = 0; p <= text.size() + 1; ++p)
+                ASSERT_EQ(comments.Inside(p), IsInsideSection(text, "<!--", "-->", p)) << text << " p=" << p;
+        }
+    }
+}
+
 } // namespace
 } // namespace wpe
