@@ -8,6 +8,7 @@
 #include "shell/OptionsForm.h"
 #include "shell/ProgramSetup.h"
 #include "shell/QtDialogs.h"
+#include "shell/Resources.h"
 #include "shell/Settings.h"
 #include "shell/SingleInstance.h"
 #include "shell/VersionInfo.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName("Orlendt");
     QApplication::setApplicationName("WebParts Editor");
     QApplication::setApplicationVersion(WPE_VERSION_STRING);
+    InitAppResources();
     QApplication::setWindowIcon(QIcon(":/icons/wpeditor.svg"));
 
     QtDialogs dialogs;
@@ -58,7 +60,7 @@ int main(int argc, char** argv)
         SplashGuard guard;
         guard.splash = std::make_unique<TAboutBox>(TAboutBox::Mode::Splash, ProgramVersionInfo());
         SetProgressTarget(guard.splash.get());
-        guard.splash->show();
+        guard.splash->ShowSplash();
         try {
             ShowStartupStep("Reading options...");
             QApplication::processEvents();

@@ -1,9 +1,12 @@
 #include "shell/AboutBox.h"
 
+#include "shell/Resources.h"
 #include "shell/VersionInfo.h"
 #include "util/Paths.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -48,6 +51,7 @@ QLabel* LinkLabel(QWidget* parent, const char* name, const QString& href, const 
 
 TAboutBox::TAboutBox(Mode mode, const TVersionInfo& version, QWidget* parent) : QDialog(parent)
 {
+    InitAppResources();
     setObjectName("AboutBox");
     setWindowTitle("About");
     auto* outer = new QVBoxLayout(this);
@@ -119,9 +123,21 @@ TAboutBox::~TAboutBox()
         gProgressTarget = nullptr;
 }
 
+void TAboutBox::ShowSplash()
+{
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    repaint();
+}
+
 void TAboutBox::SetOperation(const QString& text)
 {
     lblOperation_->setText(text);
+    if (isVisible())
+        lblOperation_->repaint();
 }
 
 void TAboutBox::SetProgressPath(const std::string& path)
@@ -134,6 +150,8 @@ void TAboutBox::SetProgressPath(const std::string& path)
         return metrics.horizontalAdvance(QString::fromStdString(s));
     });
     lblProgress_->setText(QString::fromStdString(shown));
+    if (isVisible())
+        lblProgress_->repaint();
 }
 
 TAboutBox* ProgressTarget() { return gProgressTarget; }

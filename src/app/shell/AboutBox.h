@@ -22,6 +22,9 @@ public:
     TAboutBox(Mode mode, const TVersionInfo& version, QWidget* parent = nullptr);
     ~TAboutBox() override;
 
+    // Shows the splash and waits (briefly) until the window system has
+    // mapped it, so it is painted before the start-up keeps the program busy.
+    void ShowSplash();
     // Splash line 1: the current start-up step.
     void SetOperation(const QString& text);
     // Splash line 2: the path being processed, shortened to fit the line.

@@ -39,7 +39,16 @@ TDocumentTabs::TDocumentTabs(QTabWidget* pages, IMainServices& services, EditorF
     pages_->tabBar()->setSelectionBehaviorOnRemove(QTabBar::SelectRightTab);
     pages_->tabBar()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(pages_->tabBar(), &QWidget::customContextMenuRequested, this, &TDocumentTabs::ShowTabMenu);
-    connect(pages_, &QTabWidget::currentChanged, this, [this] { RefreshStatus(); });
+    connect(pages_, &QTabWidget::currentChanged, this, [this] {
+        NotifyChanged();
+        RefreshStatus();
+    });
+}
+
+void TDocumentTabs::NotifyChanged()
+{
+    if (hooks_.tabsChanged)
+        hooks_.tabsChanged();
 }
 
 bool TDocumentTabs::CanEdit(DocumentKind kind) const
@@ -215,6 +224,7 @@ IDocumentEditor* TDocumentTabs::AddTab(DocumentKind kind, const EditorFactory& f
     connect(editor, &IDocumentEditor::closeTabRequested, this, [this] { CloseActiveTab(false); },
             Qt::QueuedConnection);
     pages_->addTab(page, TabImage(kind), "Untitled");
+    NotifyChanged();
     return editor;
 }
 
@@ -272,6 +282,7 @@ void TDocumentTabs::RemoveTab(int index)
     QWidget* page = pages_->widget(index);
     pages_->removeTab(index);
     page->deleteLater();
+    NotifyChanged();
 }
 
 bool TDocumentTabs::CloseActiveTab(bool remember)

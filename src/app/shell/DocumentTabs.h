@@ -35,6 +35,8 @@ public:
         std::function<void()> showPortalStatus;
         // Moves through the Portal tab's own pages.
         std::function<void(bool forward)> cyclePortalPage;
+        // A tab was added or removed, or another tab became active.
+        std::function<void()> tabsChanged;
     };
 
     // pages must already hold the Portal tab at position 0.
@@ -90,6 +92,7 @@ private:
     void RemoveTab(int index);
     void ShowTabMenu(const QPoint& pos);
     void ActivateAndRefresh(int index);
+    void NotifyChanged();
 
     QTabWidget* pages_;
     IMainServices& services_;

@@ -13,6 +13,7 @@
 #include "shell/OptionsForm.h"
 #include "shell/PortalStatus.h"
 #include "shell/PortalTab.h"
+#include "shell/Resources.h"
 #include "shell/SkinTemplate.h"
 #include "shell/VersionInfo.h"
 #include "util/Dialogs.h"
@@ -50,6 +51,7 @@ QWidget* NotePage(QWidget* parent, const char* name, const QString& note)
 TMainForm::TMainForm(TMainFormSetup setup, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), noCatalogue_(std::make_unique<NoCatalogueYet>())
 {
+    InitAppResources();
     setObjectName("MainForm");
     setWindowIcon(QIcon(":/icons/wpeditor.svg"));
     catalogue_ = noCatalogue_.get();
@@ -114,8 +116,10 @@ void TMainForm::BuildLayout()
     hooks.addToReopenList = [this](const std::string& path) { AddToReopenList(path); };
     hooks.showPortalStatus = [this] { ShowPortalStatus(); };
     hooks.cyclePortalPage = [this](bool forward) { portalTab_->CyclePage(forward); };
+    hooks.tabsChanged = [this] { UpdateCommandStates(); };
     tabs_ = new TDocumentTabs(mainPageControl_, *this, setup_.editors, std::move(hooks), this);
     connect(portalTab_, &TPortalTab::pageChanged, this, [this] { ShowPortalStatus(); });
+    UpdateCommandStates();
     resize(1000, 700);
 }
 
@@ -303,6 +307,19 @@ void TMainForm::DeleteCommand()
 {
     // The zone designer's delete runs here first once it is part of the program.
     RunEditCommand(EditCommand::Delete);
+}
+
+// Commands that would do nothing where the user is stay greyed out.
+void TMainForm::UpdateCommandStates()
+{
+    int index = mainPageControl_->currentIndex();
+    bool document = index > 0;
+    bool anyDocument = mainPageControl_->count() > 1;
+    commands_->miSaveAs->setEnabled(document);
+    commands_->miClose->setEnabled(document);
+    commands_->miCloseAll->setEnabled(anyDocument);
+    commands_->miSaveAll->setEnabled(anyDocument);
+    commands_->miBuildSkin->setEnabled(tabs_->KindAt(index) == DocumentKind::Skin);
 }
 
 // ---- reopen list ----

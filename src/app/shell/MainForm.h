@@ -120,6 +120,7 @@ private:
     void BuildSkin();
     void DeleteCommand();
     void UpdateReopenMenu();
+    void UpdateCommandStates();
     void LoadWindowState();
     void SaveWindowState();
 
