@@ -2,6 +2,7 @@
 
 #include "util/Exception.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string_view>
@@ -91,6 +92,16 @@ std::string PortalOptionFromArgs(int argc, const char* const* argv)
         }
     }
     return {};
+}
+
+TPortalRootSources PortalRootSourcesOfProcess(int argc, const char* const* argv, const std::string& sample)
+{
+    auto variable = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    return {PortalOptionFromArgs(argc, argv), variable("WPE_PORTAL_DIR"),
+            DefaultUserPortalFolder(variable("XDG_DATA_HOME"), variable("HOME")), sample};
 }
 
 } // namespace wpe

@@ -29,4 +29,9 @@ std::string DefaultUserPortalFolder(const std::string& xdgDataHome, const std::s
 // raises an error.
 std::string PortalOptionFromArgs(int argc, const char* const* argv);
 
+// The sources of this process: the option among its arguments, the variable
+// WPE_PORTAL_DIR, the per-user folder from XDG_DATA_HOME or HOME, and the
+// given sample folder.
+TPortalRootSources PortalRootSourcesOfProcess(int argc, const char* const* argv, const std::string& sample);
+
 } // namespace wpe

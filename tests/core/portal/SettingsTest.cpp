@@ -180,4 +180,14 @@ TEST(PortalRootTest, UserFolderAndOption)
     EXPECT_THROW(PortalOptionFromArgs(2, dangling), Exception);
     const char* emptyValue[] = {"wpeditor", "--portal="};
     EXPECT_THROW(PortalOptionFromArgs(2, emptyValue), Exception);
+
+    ::setenv("WPE_PORTAL_DIR", "/env/portal", 1);
+    ::setenv("XDG_DATA_HOME", "/xdg", 1);
+    const TPortalRootSources sources = PortalRootSourcesOfProcess(4, withSpace, "/usr/share/sample");
+    EXPECT_EQ(sources.option, "/srv/portal");
+    EXPECT_EQ(sources.environment, "/env/portal");
+    EXPECT_EQ(sources.userPortal, "/xdg/Ombrelio/portal");
+    EXPECT_EQ(sources.sample, "/usr/share/sample");
+    ::unsetenv("WPE_PORTAL_DIR");
+    ::unsetenv("XDG_DATA_HOME");
 }
