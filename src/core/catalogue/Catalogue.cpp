@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -272,7 +271,10 @@ void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::stri
 {
     for (const std::string& path : paths) {
         TCatNode* node = nullptr;
-        for (const std::string& name : SplitCategoryPath(path))
+        std::vector<std::string> names = SplitCategoryPath(path);
+        if (names.size() > kMaxCategoryDepth)
+            names.resize(kMaxCategoryDepth);
+        for (const std::string& name : names)
             node = FindOrAddCategory(tree, node, name);
         if (tree.HasWebPartChild(node, entry->title, entry->fileName))
             continue;

@@ -38,6 +38,11 @@ inline constexpr int kFilterMostPopular = 64;
 // stall the program.
 inline constexpr std::uintmax_t kMaxWebPartFileSize = 64u * 1024u * 1024u;
 
+// Categories nest at most this deep: deeper names of a Category element are
+// dropped and deeper outlines of the category file skipped, so that a
+// malformed file cannot build a tree too deep to walk.
+inline constexpr size_t kMaxCategoryDepth = 100;
+
 inline constexpr const char* kCategoryFileName = "category.xml";
 
 class TCatalogue {

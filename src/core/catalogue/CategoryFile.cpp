@@ -171,7 +171,7 @@ bool TCatalogue::ReadCategoryFile(TCatTree& tree, const std::string& fileName)
 
 void TCatalogue::ReadOutline(TCatTree& tree, const TXmlDNode* outline, int level, OutlineState& state)
 {
-    if (outline->NodeType() != ntElement)
+    if (outline->NodeType() != ntElement || static_cast<size_t>(level) >= kMaxCategoryDepth)
         return;
     const auto* element = static_cast<const TXmlDElement*>(outline);
     const TXmlDAttribute* text = element->GetAttributeNode("text");

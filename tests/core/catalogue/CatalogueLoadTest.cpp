@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
@@ -151,6 +152,23 @@ TEST_F(CatalogueLoad, BadFilesAreSkippedSilentlyAndNeverStopTheLoad)
     EXPECT_EQ(titles, (std::set<std::string>{"One", "Two"}));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(progress.size(), 2u);
+}
+
+TEST_F(CatalogueLoad, AbsurdlyDeepPathsAreCutNotFollowed)
+{
+    std::string deep;
+    for (int i = 0; i < 20000; ++i)
+        deep += "d/";
+    dir.Part("deep.xml", {"Deep", {deep}});
+    std::string outlines;
+    for (int i = 0; i < 20000; ++i)
+        outlines += "<outline text=\"o\">";
+    WriteBytes(dir.Program() / "category.xml", "<opml><body>" + outlines + "</body></opml>");
+    Load();
+    int depth = 0;
+    cat.BrowseTree().ForEach([&](TCatNode* n) { depth = std::max(depth, n->Level()); });
+    EXPECT_EQ(depth, static_cast<int>(kMaxCategoryDepth));  // the part sits one below the deepest category
+    EXPECT_EQ(cat.AllEntries().size(), 1u);
 }
 
 TEST_F(CatalogueLoad, MissingStorageFolderGivesEmptyCatalogue)
