@@ -366,8 +366,9 @@ void TNewTab::buildViewStylePage(QWidget* page) {
     auto* lower = new QSplitter(Qt::Horizontal);
     lower->addWidget(storageBox);
     lower->addWidget(viewStylePages_);
-    lower->setStretchFactor(0, 3);
-    lower->setStretchFactor(1, 2);
+    lower->setStretchFactor(0, 1);
+    lower->setStretchFactor(1, 1);
+    lower->setSizes({600, 500});
 
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(top);

@@ -58,21 +58,22 @@ TPartStorageEditor::TPartStorageEditor(QsciScintilla* valueEditor, const TextCod
     editBar_->setObjectName("tbPartStorageEdit");
     sortBar_ = new QToolBar(band_);
     sortBar_->setObjectName("tbPartStorageSort");
-    auto* bandLayout = new QHBoxLayout(band_);
+    auto* bandLayout = new QVBoxLayout(band_);
     bandLayout->setContentsMargins(0, 0, 0, 0);
+    bandLayout->setSpacing(0);
     bandLayout->addWidget(editBar_);
     bandLayout->addWidget(sortBar_);
-    bandLayout->addStretch();
-    auto* attrLabel = new QLabel("Set attributes:", band_);
-    attrLabel->setObjectName("lblPartStorageAttr");
-    bandLayout->addWidget(attrLabel);
 
+    auto* attrLabel = new QLabel("Set attributes:", this);
+    attrLabel->setObjectName("lblPartStorageAttr");
     auto* attrRow = new QHBoxLayout;
-    attrRow->addWidget(band_, 1);
+    attrRow->addWidget(attrLabel);
     attrRow->addWidget(attrs_);
+    attrRow->addStretch();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(band_);
     layout->addLayout(attrRow);
     layout->addWidget(tree_, 1);
 
@@ -81,6 +82,7 @@ TPartStorageEditor::TPartStorageEditor(QsciScintilla* valueEditor, const TextCod
     connect(tree_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCurrentItemChanged(current); });
     connect(tree_, &QTreeWidget::itemChanged, this, &TPartStorageEditor::onItemChanged);
+    connect(tree_, &QTreeWidget::itemExpanded, this, [this] { tree_->resizeColumnToContents(0); });
     connect(tree_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { menu_->popup(tree_->viewport()->mapToGlobal(at)); });
     connect(attrs_, &TCheckListEdit::checksChanged, this, &TPartStorageEditor::onChecksChanged);
