@@ -127,7 +127,7 @@ TEST(ElementFileTest, SampleFilesPassTheirTypeTests)
 {
     const fs::path sample = SamplePortal();
     if (sample.empty())
-        GTEST_SKIP() << "WPE_DATA_DIR not set";
+        GTEST_SKIP() << "the sample portal (WPE_DATA_DIR) is missing";
     int parts = 0;
     for (const auto& entry : fs::directory_iterator(sample / "STORAGE")) {
         SCOPED_TRACE(entry.path().string());

@@ -55,13 +55,29 @@ inline void WriteFileBytes(const fs::path& path, const std::string& bytes)
     out << bytes;
 }
 
-// The shipped sample portal, or an empty path when WPE_DATA_DIR is not set.
+// A folder named by an environment variable, else the one beside the sources
+// (so the tests also find their data when a runner passes no environment).
+inline fs::path EnvOrSourceFolder(const char* variable, const fs::path& besideSources)
+{
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0')
+        return fs::path(value);
+    const fs::path fallback = fs::path(__FILE__).parent_path() / besideSources;
+    std::error_code ec;
+    return fs::is_directory(fallback, ec) ? fallback : fs::path();
+}
+
+// The shipped sample portal, or an empty path when it cannot be found.
 inline fs::path SamplePortal()
 {
-    const char* data = std::getenv("WPE_DATA_DIR");
-    if (data == nullptr || *data == '\0')
-        return {};
-    return fs::path(data) / "portal";
+    const fs::path data = EnvOrSourceFolder("WPE_DATA_DIR", "../../../data");
+    return data.empty() ? data : data / "portal";
+}
+
+// The real-world sample files, or an empty path when absent.
+inline fs::path CorpusFolder()
+{
+    return EnvOrSourceFolder("WPE_CORPUS_DIR", "../../../../shared/corpus");
 }
 
 // A test with its own copy of the sample portal in a temporary folder.
@@ -71,7 +87,7 @@ protected:
     {
         const fs::path sample = SamplePortal();
         if (sample.empty() || !fs::exists(sample / "PORTAL" / "desk.xml"))
-            GTEST_SKIP() << "WPE_DATA_DIR does not point at the data folder with the sample portal";
+            GTEST_SKIP() << "the sample portal (WPE_DATA_DIR) is missing";
         root_ = dir_.path() / "portal";
         fs::copy(sample, root_, fs::copy_options::recursive);
     }

@@ -154,7 +154,7 @@ TEST(PortalRootTest, SampleCopyOpensAsAPortal)
 {
     const fs::path sample = SamplePortal();
     if (sample.empty())
-        GTEST_SKIP() << "WPE_DATA_DIR not set";
+        GTEST_SKIP() << "the sample portal (WPE_DATA_DIR) is missing";
     TTempDir dir;
     const std::string user = DefaultUserPortalFolder((dir.path() / "xdg").string(), "/home/nobody");
     const std::string root = ResolvePortalRoot({"", "", user, sample.string()});

@@ -218,13 +218,13 @@ TEST(UrlFetcherTest, DownloadsAFeedWithOurUserAgent)
 
 TEST(UrlFetcherTest, RealFeedsArriveByteForByte)
 {
-    const char* corpus = std::getenv("WPE_CORPUS_DIR");
-    if (corpus == nullptr || !fs::is_directory(fs::path(corpus) / "rss"))
+    const fs::path corpus = CorpusFolder();
+    if (corpus.empty() || !fs::is_directory(corpus / "rss"))
         GTEST_SKIP() << "WPE_CORPUS_DIR has no rss folder";
     TLoopbackServer server;
     TUrlFetcher fetcher;
     int feeds = 0;
-    for (const auto& entry : fs::directory_iterator(fs::path(corpus) / "rss")) {
+    for (const auto& entry : fs::directory_iterator(corpus / "rss")) {
         if (entry.path().filename() == "MANIFEST.tsv")
             continue;
         SCOPED_TRACE(entry.path().filename().string());

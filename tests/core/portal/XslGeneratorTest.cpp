@@ -162,7 +162,7 @@ TEST(XslGeneratorTest, SampleWebPartsRenderTheirContentWithTheirXsl)
 {
     const fs::path sample = SamplePortal();
     if (sample.empty())
-        GTEST_SKIP() << "WPE_DATA_DIR not set";
+        GTEST_SKIP() << "the sample portal (WPE_DATA_DIR) is missing";
     struct TCase {
         const char* part;
         const char* expected;
@@ -183,7 +183,7 @@ TEST(XslGeneratorTest, SkinStylesheetsDressADeskWithThePortalsEntities)
 {
     const fs::path sample = SamplePortal();
     if (sample.empty())
-        GTEST_SKIP() << "WPE_DATA_DIR not set";
+        GTEST_SKIP() << "the sample portal (WPE_DATA_DIR) is missing";
     TXslGenerator generator((sample / "PORTAL").string());
     generator.setDtdPrefix("<!ENTITY CurrentDesk \"Work\">\n<!ENTITY CurrentSkin \"Ocean\">\n"
                            "<!ENTITY Server \"http://127.0.0.1:8999/\">\n");
