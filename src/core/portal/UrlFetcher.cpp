@@ -40,7 +40,7 @@ std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* use
     return bytes;
 }
 
-std::string hostOf(CURL* curl, const std::string& url)
+std::string hostOf(const std::string& url)
 {
     std::string host;
     if (CURLU* parsed = curl_url()) {
@@ -53,7 +53,6 @@ std::string hostOf(CURL* curl, const std::string& url)
         }
         curl_url_cleanup(parsed);
     }
-    (void)curl;
     return host;
 }
 
@@ -125,9 +124,9 @@ std::string TUrlFetcher::fetch(const std::string& userAgent, const std::string& 
         const std::string limit = std::to_string(options_.maxBytes) + " bytes";
         switch (result) {
         case CURLE_COULDNT_RESOLVE_HOST:
-            throw Exception(prefix + "host \"" + hostOf(c, url) + "\" not found");
+            throw Exception(prefix + "host \"" + hostOf(url) + "\" not found");
         case CURLE_COULDNT_CONNECT:
-            throw Exception(prefix + "no connection to host \"" + hostOf(c, url) + "\"");
+            throw Exception(prefix + "no connection to host \"" + hostOf(url) + "\"");
         case CURLE_OPERATION_TIMEDOUT:
             throw Exception(prefix + "no complete answer within " + std::to_string(options_.timeoutSeconds) +
                             " seconds");
