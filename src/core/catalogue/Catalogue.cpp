@@ -352,6 +352,7 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const ProgressCall
     previous_.clear();
 
     SortEntries();
+    SearchEntries(lastSearch_);
     SortTree(browse_);
     PruneCategoryLists();
     edit_.CopyFrom(browse_);
@@ -414,6 +415,7 @@ void TCatalogue::ExpandSaved(TCatTree& tree)
 
 void TCatalogue::SearchEntries(const std::string& text)
 {
+    lastSearch_ = text;
     searchResults_.clear();
     if (text.empty())
         return;

@@ -126,6 +126,8 @@ public:
     static void ExpandSaved(TCatTree& tree);
     // The search results become the entries whose title contains text,
     // ASCII-caseless, in the order of all entries; empty text clears them.
+    // A load repeats the last search, so the results never hold entries
+    // that left the catalogue.
     void SearchEntries(const std::string& text);
     // The entry with that file name: an exact match first, else one equal
     // without case; null when none.
@@ -160,6 +162,7 @@ private:
     // Entries of the previous load, reclaimed by file name while loading.
     std::unordered_map<std::string, TWPDataPtr> previous_;
     std::vector<TWPDataPtr> searchResults_;
+    std::string lastSearch_;
     TCatDataPtr rootList_;
     std::unordered_map<const TCatData*, TCatDataPtr> lists_;
     int newCategoryCounter_ = 0;

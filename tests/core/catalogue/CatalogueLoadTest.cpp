@@ -202,6 +202,8 @@ TEST_F(CatalogueLoad, ReloadKeepsOneEntryObjectPerFile)
     Load();
     TWPDataPtr held = cat.FindEntry(file);  // as an editor holds it
     held->Push("Sport", "");                 // a change not yet written
+    cat.SearchEntries("e");
+    ASSERT_EQ(cat.SearchResults().size(), 2u);
 
     dir.Part("w.xml", {"Weather 2", {"Sport"}});
     fs::remove(dir.Storage() / "gone.xml");
@@ -220,6 +222,8 @@ TEST_F(CatalogueLoad, ReloadKeepsOneEntryObjectPerFile)
     ASSERT_NE(cat.FindCategoryNode("News"), nullptr);
     EXPECT_EQ(cat.FindCategoryNode("News")->Count(), 0u);
     EXPECT_EQ(cat.FindEntry(dir.StorageDir() + "gone.xml"), nullptr);
+    // The search list follows the reload.
+    EXPECT_EQ(cat.SearchResults(), std::vector<TWPDataPtr>{held});
 }
 
 TEST_F(CatalogueLoad, ReloadReappliesTheChosenFilter)
