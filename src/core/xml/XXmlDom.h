@@ -18,6 +18,8 @@
 //   documents nested a hundred thousand deep are safe.
 // - Operations that take a node (AppendChild, InsertChild, Insert, ...) take a
 //   TRef, so a fresh `new TXmlDText("x")` is freed if the operation throws.
+// - Freed nodes and lists keep their memory in a per-thread pool (at most
+//   32 MB) for the next document; nothing else about them changes.
 //
 // Errors are wpe::Exception carrying the model's own (Russian) texts; reader
 // errors (EXmlReader) pass through loading unchanged.
