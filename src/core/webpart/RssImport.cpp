@@ -28,10 +28,13 @@ std::string BuildRssWebPartText(const std::string& prologText, const std::string
     parser.Reset();
     addFound(parser, "rss/channel/link", "PublisherURL", out);
     parser.Reset();
-    if (parser.Find("rss/channel/language"))
+    if (parser.Find("rss/channel/language")) {
         out += "  <Language>" + XmlEscape(parser.GetText()) + "</Language>" + kCrLf;
-    else
+    } else {
+        // A failed search leaves the parser at the end of the feed.
+        parser.Reset();
         addFound(parser, "rss/channel/dc:language", "Language", out);
+    }
 
     const char* const fixedLines[] = {
         "  <ContentType>3</ContentType>",
