@@ -75,7 +75,9 @@ QString QtSelectedFilter(const std::string& filter, int filterIndex)
 
 MsgResult QtDialogs::Ask(MsgKind kind, const std::string& text, MsgButtons buttons)
 {
-    QMessageBox box(IconOf(kind), TitleOf(kind), QString::fromStdString(text), QMessageBox::NoButton, ParentWindow());
+    // Texts written with CR LF line ends break lines like any other text.
+    QString shown = QString::fromStdString(text).replace("\r\n", "\n");
+    QMessageBox box(IconOf(kind), TitleOf(kind), shown, QMessageBox::NoButton, ParentWindow());
     box.setObjectName("MessageBox");
     switch (buttons) {
     case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;

@@ -49,8 +49,14 @@ bool FolderWritable(const std::string& folder)
 std::string PrepareProgramDir(const std::string& programFolder, const std::string& userFolder,
                               const std::vector<std::string>& shippedFolders)
 {
+    // The program's own folder counts only when it already carries data files
+    // (a build tree or a portable copy): an installed program in a system
+    // folder must not fill that folder, even when running as root.
+    bool holdsData = false;
+    for (const auto& name : ProgramDataFiles())
+        holdsData = holdsData || FileExists(WithTrailingBackslash(NativePath(programFolder)) + name);
     std::string chosen;
-    if (FolderWritable(programFolder)) {
+    if (holdsData && FolderWritable(programFolder)) {
         chosen = programFolder;
     } else {
         if (userFolder.empty() || !ForceDirectories(userFolder) || !FolderWritable(userFolder))

@@ -28,8 +28,9 @@ const std::vector<std::string>& ProgramDataFiles();
 TAppFolders ComputeAppFolders(const std::string& programDir,
                               const std::function<std::string(const std::string&)>& absolutePath);
 
-// The folder to use as ProgramDir: programFolder when files can be written
-// there, else userFolder (created when missing). Data files missing from the
+// The folder to use as ProgramDir: programFolder when it already holds one
+// of the data files and files can be written there, else userFolder
+// (created when missing). Data files missing from the
 // chosen folder are copied from the first of shippedFolders that has them;
 // files already there are never replaced. Raises when no folder is usable.
 std::string PrepareProgramDir(const std::string& programFolder, const std::string& userFolder,

@@ -70,6 +70,19 @@ TEST_F(TempDir, WritableProgramFolderIsUsedAndOnlyMissingFilesAreSeeded)
     EXPECT_FALSE(fs::exists(root_ / "prog" / ".wpeditor-write-test"));
 }
 
+TEST_F(TempDir, ProgramFolderWithoutDataFilesIsLeftAlone)
+{
+    fs::create_directories(root_ / "bin");
+    fs::create_directories(root_ / "share");
+    Put(root_ / "bin" / "wpeditor", "program");
+    Put(root_ / "share" / "webpart template.xml", "<WebPart/>");
+    std::string dir = PrepareProgramDir((root_ / "bin").string(), (root_ / "user").string(),
+                                        {(root_ / "bin").string(), (root_ / "share").string()});
+    EXPECT_EQ(dir, (root_ / "user").string() + "/");
+    EXPECT_EQ(Slurp(root_ / "user" / "webpart template.xml"), "<WebPart/>");
+    EXPECT_FALSE(fs::exists(root_ / "bin" / "webpart template.xml"));
+}
+
 TEST_F(TempDir, ReadOnlyProgramFolderFallsBackToUserFolder)
 {
     fs::create_directories(root_ / "ro");
