@@ -859,9 +859,11 @@ std::string TNewTab::CategoryEditPath() const {
 }
 
 void TNewTab::EditCategory() {
+    // The hook selects by file; the path check keeps a part that is not in
+    // the catalogue from jumping to an unrelated node.
     ICatalogueHook& catalogue = services_.Catalogue();
-    catalogue.FindCategoryNode(CategoryEditPath());
-    catalogue.ShowEntry(fileName_);
+    if (catalogue.FindCategoryNode(CategoryEditPath()) && !fileName_.empty())
+        catalogue.ShowEntry(fileName_);
 }
 
 QsciScintilla* TNewTab::visibleCodeEditor() const {

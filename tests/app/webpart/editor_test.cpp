@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QSettings>
 #include <QTabWidget>
@@ -436,4 +437,26 @@ TEST_F(EditorTest, GutterClickSelectsTheTagValue) {
         EXPECT_EQ(line, xslLine);
         EXPECT_EQ(column, 7);
     }
+}
+
+TEST_F(EditorTest, CategoryEditPathUsesTheSelectedOrFirstEntry) {
+    loadPart("cat.xml", part("  <Content>c</Content>\r\n  <Category>News/World</Category>\r\n"
+                             "  <Category>Fun</Category>\r\n"));
+    auto* list = widget<QListWidget>("Category");
+    ASSERT_EQ(list->count(), 2);
+    // No catalogue entry yet: the title part is empty.
+    EXPECT_EQ(editor->CategoryEditPath(), "News/World/");
+    list->setCurrentRow(1);
+    EXPECT_EQ(editor->CategoryEditPath(), "Fun/");
+    editor->EditCategory();
+    EXPECT_EQ(services->catalogue.shownPaths, std::vector<std::string>{"Fun/"});
+
+    // Categories written back are the list's entries, in list order.
+    delete list->takeItem(0);
+    list->addItem("Tools");
+    editor->SetModified(true);
+    ASSERT_TRUE(editor->Save(false, false));
+    std::string saved = ReadFile(path("cat.xml"));
+    EXPECT_TRUE(contains(saved, "  <Category>Fun</Category>\r\n  <Category>Tools</Category>\r\n")) << saved;
+    EXPECT_FALSE(contains(saved, "News/World"));
 }
