@@ -183,8 +183,8 @@ void TCatalogue::DiscardCatData(const TCatData* list) { lists_.erase(list); }
 
 bool TCatalogue::InOtherCategoryList(const TWPData* entry, const TCatData* except) const
 {
-    for (const auto& [raw, list] : lists_)
-        if (raw != except && list->Contains(entry))
+    for (const TCatData* list : entry->lists)
+        if (list != except && lists_.count(list) != 0)
             return true;
     return false;
 }
@@ -262,6 +262,7 @@ TCatalogue::EntryRead TCatalogue::ReadEntry(const std::string& fileName)
     }
     fresh.operations = std::move(entry->operations);
     fresh.modified = entry->modified;
+    fresh.lists = std::move(entry->lists);
     *entry = std::move(fresh);
     result.entry = entry;
     return result;
@@ -336,7 +337,10 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const ProgressCall
         }
     }
 
-    for (const std::string& name : ListStorage(storageDir_)) {
+    const std::vector<std::string> names = ListStorage(storageDir_);
+    entries_.reserve(names.size());
+    byName_.reserve(names.size());
+    for (const std::string& name : names) {
         if (!IsWebPartFileName(name))
             continue;
         const std::string path = storageDir_ + name;

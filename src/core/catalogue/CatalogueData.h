@@ -5,10 +5,11 @@
 #include <deque>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace wpe {
+
+class TCatData;
 
 // One category change not yet written to a file. An empty newPath removes
 // oldPath; an empty oldPath adds newPath.
@@ -30,6 +31,8 @@ struct TWPData {
     std::string zone;
     std::deque<TOperation> operations;  // first in, first out
     bool modified = false;
+    // The category lists that hold this entry; kept by TCatData, read only.
+    std::vector<const TCatData*> lists;
 
     // Queues one change and marks the entry modified.
     void Push(std::string newPath, std::string oldPath);
@@ -39,14 +42,20 @@ using TWPDataPtr = std::shared_ptr<TWPData>;
 
 // The entries that sit directly in one category, in the order they were
 // added, and whether the category's node is expanded in the browse view.
-// Membership tests are constant time so that large categories stay cheap.
+// Each entry records the lists that hold it, so a membership test costs a
+// look at the few lists of one entry, however large the category.
 class TCatData {
 public:
+    TCatData() = default;
+    TCatData(const TCatData&) = delete;
+    TCatData& operator=(const TCatData&) = delete;
+    ~TCatData();
+
     bool expanded = false;
 
     const std::vector<TWPDataPtr>& Entries() const { return entries_; }
     size_t Count() const { return entries_.size(); }
-    bool Contains(const TWPData* entry) const { return members_.count(entry) != 0; }
+    bool Contains(const TWPData* entry) const;
     // Appends the entry unless it is already listed; true when it was added.
     bool Add(const TWPDataPtr& entry);
     // Takes the entry out; true when it was listed.
@@ -55,7 +64,6 @@ public:
 
 private:
     std::vector<TWPDataPtr> entries_;
-    std::unordered_set<const TWPData*> members_;
 };
 
 using TCatDataPtr = std::shared_ptr<TCatData>;

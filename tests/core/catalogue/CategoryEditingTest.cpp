@@ -72,6 +72,31 @@ TEST_F(CategoryEditing, DeleteKeepsListsAliveForTheOtherTree)
     EXPECT_TRUE(cat.RootList().Contains(entry.get()));
 }
 
+TEST(CatData, MembershipFollowsAddRemoveClearAndDestruction)
+{
+    auto entry = std::make_shared<TWPData>();
+    auto other = std::make_shared<TWPData>();
+    auto a = std::make_shared<TCatData>();
+    {
+        TCatData b;
+        EXPECT_TRUE(a->Add(entry));
+        EXPECT_FALSE(a->Add(entry));
+        EXPECT_TRUE(b.Add(entry));
+        EXPECT_TRUE(b.Add(other));
+        EXPECT_EQ(entry->lists.size(), 2u);
+        EXPECT_TRUE(b.Remove(other.get()));
+        EXPECT_FALSE(b.Remove(other.get()));
+        EXPECT_FALSE(b.Contains(other.get()));
+        EXPECT_TRUE(other->lists.empty());
+    }
+    // A list that goes away leaves no trace in its entries.
+    EXPECT_EQ(entry->lists, std::vector<const TCatData*>{a.get()});
+    a->Clear();
+    EXPECT_TRUE(entry->lists.empty());
+    EXPECT_FALSE(a->Contains(entry.get()));
+    EXPECT_EQ(a->Count(), 0u);
+}
+
 TEST_F(CategoryEditing, RenameOfNamelessNodeGetsDefault)
 {
     TCatNode* n = Add(nullptr, "");
