@@ -20,6 +20,7 @@
 #include "util/Paths.h"
 #include "webpart/WPComment.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -120,6 +121,7 @@ void TMainForm::BuildLayout()
     tabs_ = new TDocumentTabs(mainPageControl_, *this, setup_.editors, std::move(hooks), this);
     connect(portalTab_, &TPortalTab::pageChanged, this, [this] { ShowPortalStatus(); });
     UpdateCommandStates();
+    connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);
     resize(1000, 700);
 }
 
@@ -262,7 +264,35 @@ void TMainForm::ShowPortalStatus()
         }
         break;
     }
-    commands_->tbDelete->setEnabled(IsZoneListName(focused));
+    UpdateDeleteButton(QApplication::focusWidget());
+}
+
+// The toolbar's Delete acts on a zone list that has the focus and holds entries.
+void TMainForm::UpdateDeleteButton(QWidget* focus)
+{
+    bool zoneWithEntries = false;
+    for (QWidget* w = focus; w; w = w->parentWidget()) {
+        if (!IsZoneListName(w->objectName().toStdString()))
+            continue;
+        auto* view = qobject_cast<QAbstractItemView*>(w);
+        zoneWithEntries = view && view->model() && view->model()->rowCount() > 0;
+        break;
+    }
+    commands_->tbDelete->setEnabled(zoneWithEntries);
+}
+
+// The entry handler shared by the zone lists, the Skins and Profiles lists
+// and the catalogue frame.
+void TMainForm::FocusChanged(QWidget* old, QWidget* now)
+{
+    for (QWidget* w = now; w; w = w->parentWidget()) {
+        if (PortalStatusFor("Designer", w->objectName().toStdString()) != PortalStatusName::Nothing) {
+            ShowPortalStatus();
+            return;
+        }
+    }
+    if (old)
+        UpdateDeleteButton(now);
 }
 
 // ---- commands ----

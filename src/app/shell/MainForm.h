@@ -121,6 +121,8 @@ private:
     void DeleteCommand();
     void UpdateReopenMenu();
     void UpdateCommandStates();
+    void UpdateDeleteButton(QWidget* focus);
+    void FocusChanged(QWidget* old, QWidget* now);
     void LoadWindowState();
     void SaveWindowState();
 

@@ -5,7 +5,11 @@
 #include "shell/PortalTab.h"
 
 #include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QTest>
+#include <QVBoxLayout>
 #include <QTabBar>
 #include <QTimer>
 
@@ -219,6 +223,42 @@ TEST_F(MainFormTest, StatusFollowsTheActiveTabAndIgnoresEditorErrors)
     EditorAt(1)->failStatus = true;
     Pages()->setCurrentIndex(1);
     EXPECT_EQ(Active(), 1) << "a failing status refresh does not stop the switch";
+}
+
+TEST_F(MainFormTest, EnteringPortalListsShowsTheirFolderAndGuardsDelete)
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* zone = new QListWidget(page);
+    zone->setObjectName("zone2");
+    zone->addItem("news");
+    auto* emptyZone = new QListWidget(page);
+    emptyZone->setObjectName("zone3");
+    auto* skins = new QListWidget(page);
+    skins->setObjectName("lstSkins");
+    auto* other = new QLineEdit(page);
+    for (QWidget* w : std::initializer_list<QWidget*>{zone, emptyZone, skins, other})
+        layout->addWidget(w);
+    Form().PortalTab().SetPageContent("Designer", page);
+    Form().show();
+    QApplication::setActiveWindow(&Form());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form()));
+
+    zone->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Form().StatusBar().State().DocumentName(), (root / "PORTAL").string() + "/");
+    EXPECT_TRUE(Form().Commands().tbDelete->isEnabled());
+    emptyZone->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(Form().Commands().tbDelete->isEnabled()) << "an empty zone has nothing to delete";
+    skins->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Form().StatusBar().State().DocumentName(), (root / "SKINS").string() + "/");
+    zone->setFocus();
+    QApplication::processEvents();
+    other->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(Form().Commands().tbDelete->isEnabled()) << "leaving a zone list disables Delete";
 }
 
 TEST_F(MainFormTest, ReopenListKeepsTenAndDispatchesByType)
