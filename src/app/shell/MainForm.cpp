@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -65,6 +66,12 @@ TMainForm::TMainForm(TMainFormSetup setup, QWidget* parent)
 
 TMainForm::~TMainForm()
 {
+    // The widgets below go away after this destructor; their last signals
+    // (focus moving, pages removed) must not reach a half-destroyed window.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    portalTab_->disconnect(this);
+    mainPageControl_->disconnect(tabs_);
+    mainPageControl_->tabBar()->disconnect(tabs_);
     if (!stateSaved_)
         SaveWindowState();
     if (messageHook_)
