@@ -1,6 +1,8 @@
 #include "util/FastStrings.h"
 
 #include <array>
+#include <bitset>
+#include <vector>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -38,6 +40,22 @@ constexpr FoldTable makeFoldTable()
 
 constexpr FoldTable kFold = makeFoldTable();
 
+// For each folded byte, the raw bytes that fold to it (at most a few).
+struct UnfoldTable {
+    std::array<std::vector<unsigned char>, 256> raws;
+    UnfoldTable()
+    {
+        for (int c = 0; c < 256; ++c)
+            raws[kFold[c]].push_back(static_cast<unsigned char>(c));
+    }
+    const std::vector<unsigned char>& operator[](unsigned char key) const { return raws[key]; }
+};
+const UnfoldTable& Unfold()
+{
+    static const UnfoldTable table;
+    return table;
+}
+
 // ---- Forward search ---------------------------------------------------------
 
 // Boyer-Moore-Horspool over one pattern, reusable across searches so that
@@ -51,25 +69,45 @@ public:
     ForwardSearch(std::string_view pattern, bool caseSensitive)
         : pattern_(pattern), caseSensitive_(caseSensitive)
     {
+        // Searches of short texts are dominated by this set-up, so the tables
+        // are built straight from the pattern rather than over all 256 bytes.
         const std::size_t m = pattern_.size();
+        const auto full = static_cast<std::uint32_t>(m);
+        skip_.fill(full);
         if (!caseSensitive_)
             for (char& c : pattern_)
                 c = static_cast<char>(kFold[static_cast<unsigned char>(c)]);
-        std::array<std::uint32_t, 256> byPattern;
-        byPattern.fill(static_cast<std::uint32_t>(m));
+        const auto setSkip = [&](unsigned char key, std::uint32_t value) {
+            if (caseSensitive_) {
+                skip_[key] = value;
+                return;
+            }
+            // Every raw byte that folds to key shares its shift.
+            for (unsigned char raw : Unfold()[key])
+                skip_[raw] = value;
+        };
         for (std::size_t i = 0; i + 1 < m; ++i)
-            byPattern[static_cast<unsigned char>(pattern_[i])] = static_cast<std::uint32_t>(m - 1 - i);
+            setSkip(static_cast<unsigned char>(pattern_[i]), static_cast<std::uint32_t>(m - 1 - i));
+        fastSkip_ = skip_;
         const unsigned char last = m ? static_cast<unsigned char>(pattern_[m - 1]) : 0;
-        int distinct = 0;
-        for (int c = 0; c < 256; ++c) {
-            const unsigned char key = caseSensitive_ ? static_cast<unsigned char>(c) : kFold[c];
-            skip_[c] = byPattern[key];
-            // The fast loop stops on a zero: every byte that may end a match.
-            fastSkip_[c] = key == last ? 0 : skip_[c];
-            if (fastSkip_[c] != m)
-                ++distinct;
+        if (m) {
+            if (caseSensitive_)
+                fastSkip_[last] = 0;
+            else
+                for (unsigned char raw : Unfold()[last])
+                    fastSkip_[raw] = 0;
         }
-        fewDistinct_ = distinct <= kFewDistinct;
+        // Few different pattern bytes leave most text bytes at the full shift.
+        std::bitset<256> seen;
+        std::size_t rawBytes = 0;
+        for (char ch : pattern_) {
+            const auto c = static_cast<unsigned char>(ch);
+            if (seen[c])
+                continue;
+            seen.set(c);
+            rawBytes += caseSensitive_ ? 1 : Unfold()[c].size();
+        }
+        fewDistinct_ = rawBytes <= kFewDistinct;
     }
 
     // 0-based index of the first match at or after from, or npos.
