@@ -262,9 +262,9 @@ TEST_F(CatalogueLoad, GeneratedStorageOfThousands)
 {
     const int kParts = 3000;
     for (int i = 0; i < kParts; ++i) {
-        PartSpec spec{"Part " + std::to_string(i), {"Big", "Group" + std::to_string(i % 40) + "/Sub" + std::to_string(i % 7)},
+        PartFields fields{"Part " + std::to_string(i), {"Big", "Group" + std::to_string(i % 40) + "/Sub" + std::to_string(i % 7)},
                       i % 2 ? "en" : "ru", std::to_string(i % 5)};
-        dir.Part("p" + std::to_string(i) + ".xml", spec);
+        dir.Part("p" + std::to_string(i) + ".xml", fields);
     }
     Load();
     EXPECT_EQ(cat.AllEntries().size(), static_cast<size_t>(kParts));

@@ -34,7 +34,7 @@ inline void WriteBytes(const fs::path& path, const std::string& bytes)
     out << bytes;
 }
 
-struct PartSpec {
+struct PartFields {
     std::string title;
     std::vector<std::string> categories;
     std::string language;
@@ -43,7 +43,7 @@ struct PartSpec {
 };
 
 // A web part file in the layout the editor writes.
-inline std::string WebPartXml(const PartSpec& p)
+inline std::string WebPartXml(const PartFields& p)
 {
     std::string s = "<?xml version=\"1.0\" encoding=\"WINDOWS-1251\" ?>\r\n<WebPart>\r\n";
     for (const auto& c : p.categories)
@@ -81,10 +81,10 @@ public:
     fs::path Program() const { return root_ / "program"; }
     std::string StorageDir() const { return Storage().string() + "/"; }
     std::string ProgramDir() const { return Program().string() + "/"; }
-    std::string Part(const std::string& name, const PartSpec& spec) const
+    std::string Part(const std::string& name, const PartFields& fields) const
     {
         const fs::path path = Storage() / name;
-        WriteBytes(path, WebPartXml(spec));
+        WriteBytes(path, WebPartXml(fields));
         return path.string();
     }
 
