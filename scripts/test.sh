@@ -27,4 +27,12 @@ cmake -S . -B build -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   "-DWPE_EXTRA_TEST_DIRS=$extra"
 cmake --build build -j "$jobs"
 
+# The tests find their files through these (discovered tests do not carry a
+# list of variables reliably, so they come from the environment).
+export WPE_TEST_DATA="$PWD/tests/data" WPE_DATA_DIR="$PWD/data"
+export WPE_CORPUS_DIR="${WPE_CORPUS_DIR:-$(cd .. && pwd)/shared/corpus}"
+export ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/app/lsan.supp"
+export QTWEBENGINE_DISABLE_SANDBOX=1 QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
+
 ctest --test-dir build --output-on-failure -j "$jobs"

@@ -314,7 +314,9 @@ XmlTokenKind TXmlReader::ReadStartTag()
     TXmlReaderStream& in = *stream_;
     in.SkipWhitespace();
     bool terminated = in.ScanUntil(name_, [](char c) { return IsWhite(c) || c == '/' || c == '>'; });
-    if (name_.empty())
+    // After "< " a name beginning with '!' or '?' would be written back as a
+    // comment or instruction, so it is no name at all.
+    if (name_.empty() || name_[0] == '!' || name_[0] == '?')
         Fail(kErrStartTagNoName);
     if (!terminated)
         Fail(kErrStartTagNotClosed);

@@ -436,3 +436,18 @@ TEST(XmlEscaping, UnescapeAgreesWithOrderedReplacement)
 
 } // namespace
 } // namespace wpe
+
+namespace {
+
+// Found by fuzzing: "< !--x-->" read as an element named "!--x--" that was
+// written back as a comment, so our own output did not load again.
+TEST(XmlReaderRegression, SpacedMarkupAfterLessThanIsNoElementName)
+{
+    using namespace std::string_view_literals;
+    for (std::string_view text : {"< !--x--><a/>"sv, "<\t?pi?><a/>"sv, "<\0\0!x/>"sv}) {
+        auto doc = wpe::MakeRef<wpe::TXmlDDocument>();
+        EXPECT_THROW(doc->LoadXml(text), wpe::EXmlReader) << text;
+    }
+}
+
+} // namespace
