@@ -204,13 +204,10 @@ void TCatTree::ForEach(const std::function<void(TCatNode*)>& visit) const
         visit(n);
 }
 
-TCatNode* TCatTree::AddCategory(TCatNode* parent, std::string name, TCatDataPtr data, size_t index)
+// Puts a new node among owner's children; appending keeps the name index,
+// inserting in the middle renumbers the later siblings.
+TCatNode* TCatTree::Insert(TCatNode* owner, TCatNode::Owned node, size_t index)
 {
-    TCatNode* owner = Container(parent);
-    TCatNode::Owned node(new TCatNode(this, owner));
-    node->text_ = std::move(name);
-    node->kind_ = TNodeKind::Category;
-    node->catData_ = std::move(data);
     TCatNode* raw = node.get();
     if (index >= owner->children_.size()) {
         raw->pos_ = owner->children_.size();
@@ -225,6 +222,16 @@ TCatNode* TCatTree::AddCategory(TCatNode* parent, std::string name, TCatDataPtr 
     return raw;
 }
 
+TCatNode* TCatTree::AddCategory(TCatNode* parent, std::string name, TCatDataPtr data, size_t index)
+{
+    TCatNode* owner = Container(parent);
+    TCatNode::Owned node(new TCatNode(this, owner));
+    node->text_ = std::move(name);
+    node->kind_ = TNodeKind::Category;
+    node->catData_ = std::move(data);
+    return Insert(owner, std::move(node), index);
+}
+
 TCatNode* TCatTree::AddWebPart(TCatNode* parent, TWPDataPtr entry, size_t index)
 {
     TCatNode* owner = Container(parent);
@@ -232,18 +239,7 @@ TCatNode* TCatTree::AddWebPart(TCatNode* parent, TWPDataPtr entry, size_t index)
     node->text_ = entry ? entry->title : std::string();
     node->kind_ = TNodeKind::WebPart;
     node->entry_ = std::move(entry);
-    TCatNode* raw = node.get();
-    if (index >= owner->children_.size()) {
-        raw->pos_ = owner->children_.size();
-        owner->children_.push_back(std::move(node));
-        if (owner->index_)
-            owner->index_->Note(raw);
-    } else {
-        owner->children_.insert(owner->children_.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
-        owner->InvalidateIndex();
-        owner->Renumber(index);
-    }
-    return raw;
+    return Insert(owner, std::move(node), index);
 }
 
 void TCatTree::Delete(TCatNode* node)

@@ -131,6 +131,7 @@ public:
 
 private:
     TCatNode* Container(const TCatNode* parent) const;
+    TCatNode* Insert(TCatNode* owner, TCatNode::Owned node, size_t index);
     void CopyChildren(const TCatNode* from, TCatNode* to);
 
     TCatNode::Owned root_;
