@@ -18,10 +18,12 @@ public:
     std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override { return {}; }
 };
 
-// A fresh folder under /tmp for the run, ending in "/".
+// A fresh folder for the run, ending in "/". Under $TMPDIR when set, so a
+// long run can put its per-input writes on a memory file system.
 inline std::string TempDir(const char* name)
 {
-    std::string templ = std::string("/tmp/wpe-fuzz-") + name + "-XXXXXX";
+    const char* base = std::getenv("TMPDIR");
+    std::string templ = std::string(base && *base ? base : "/tmp") + "/wpe-fuzz-" + name + "-XXXXXX";
     if (!mkdtemp(templ.data()))
         std::abort();
     return templ + "/";

@@ -1,6 +1,7 @@
 #include "skin/TagParser.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <initializer_list>
 #include <map>
@@ -70,11 +71,7 @@ std::size_t findBackward(std::string_view pattern, std::string_view text, bool c
 }
 
 std::vector<std::size_t> occurrences(std::string_view pattern, std::string_view text, bool caseSensitive) {
-    std::vector<std::size_t> found;
-    for (std::size_t p = findForward(pattern, text, caseSensitive, 1); p != 0;
-         p = findForward(pattern, text, caseSensitive, p + 1))
-        found.push_back(p);
-    return found;
+    return FindAllPos(pattern, text, caseSensitive);
 }
 
 // The run of tag-name characters at pos, after leading blanks.
@@ -103,25 +100,6 @@ std::string asciiUpper(std::string_view s) {
 }
 
 // ---- start tags ----------------------------------------------------------------
-
-// The '>' that ends a tag whose name starts at from; a bracketed part
-// ("<!DOCTYPE x [ ... ]>") is skipped first. from itself when there is no '>'.
-std::size_t findTagEnd(std::string_view text, std::size_t from) {
-    if (from >= text.size())
-        return from;
-    std::size_t a = findForward(">", text, true, from);
-    if (a == 0)
-        return from;
-    // Only a '[' before that '>' counts; look no further for one.
-    std::size_t open = text.substr(from - 1, a - from).find('[');
-    if (open != std::string_view::npos) {
-        std::size_t close = findForward("]", text, true, from + open + 1);
-        if (close == 0)
-            RaiseErrorFmt(kErrTagNotClosed, '[');
-        a = findForward(">", text, true, close + 1);
-    }
-    return a != 0 ? a : from;
-}
 
 bool isSelfClosing(std::string_view text, std::size_t tagEnd) {
     return at(text, tagEnd) == '>' && at(text, tagEnd - 1) == '/';
@@ -296,6 +274,11 @@ std::size_t PatternOccurrences::LastAtOrBefore(std::size_t limit) const {
     return after == positions_.begin() ? 0 : *std::prev(after);
 }
 
+std::size_t PatternOccurrences::FirstAtOrAfter(std::size_t from) const {
+    auto it = std::lower_bound(positions_.begin(), positions_.end(), from);
+    return it == positions_.end() ? 0 : *it;
+}
+
 SectionIndex::SectionIndex(std::string_view text, std::string_view open, std::string_view close, bool caseSensitive)
     : opens_(text, std::string(open), caseSensitive), closes_(text, std::string(close), caseSensitive), length_(text.size()) {}
 
@@ -408,11 +391,50 @@ std::string EncodeText(std::string_view s) {
     return ReplaceAll(r, "\"", "&quot;", true);
 }
 
+static std::atomic<TagIndexing> gIndexing{TagIndexing::Auto};
+
+void SetTagIndexing(TagIndexing mode) { gIndexing = mode; }
+
 // ---- TTagParser: state ----------------------------------------------------------------
 
 struct TTagParser::Sections {
     SectionIndex cdata;
     SectionIndex comments;
+};
+
+// The closing-tag search over the whole text, answered for every "</name>"
+// at once. Once a search has skipped its first closing tag it goes from one
+// closing tag to the next, and which one it stops at no longer depends on
+// where it began, so that answer is worked out once per closing tag.
+struct TTagParser::ClosingChain {
+    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    std::vector<std::size_t> closes;   // every "</name>"
+    std::vector<std::size_t> starts;   // every start tag findTagStart accepts
+    std::vector<std::size_t> next;     // findClosingTag from closes[j] + 1, as an index
+    std::vector<std::size_t> settled;  // the same, skipping those inside sections
+
+    bool hasStartIn(std::size_t lo, std::size_t hi) const {
+        auto it = std::lower_bound(starts.begin(), starts.end(), lo);
+        return it != starts.end() && *it < hi;
+    }
+    std::size_t indexOf(std::size_t close) const {
+        return static_cast<std::size_t>(std::lower_bound(closes.begin(), closes.end(), close) - closes.begin());
+    }
+    // findClosingTag(from) over the whole text.
+    std::size_t find(std::size_t from) const {
+        const std::size_t d = from > 0 ? from - 1 : 0;
+        const std::size_t j = indexOf(d + 1);
+        if (j == closes.size())
+            return 0;
+        if (!hasStartIn(d + 2, closes[j]))
+            return closes[j];
+        return next[j] == kNone ? 0 : closes[next[j]];
+    }
+    // What findTag makes of a found closing tag that lies inside a section.
+    std::size_t settledAfter(std::size_t close) const {
+        const std::size_t s = settled[indexOf(close)];
+        return s == kNone ? 0 : closes[s];
+    }
 };
 
 // Every path step below the first looks up its parent again, with the same
@@ -423,7 +445,15 @@ struct TTagParser::Memo {
     std::map<std::pair<std::string, bool>, PatternOccurrences> occurrences;
     // End of the element starting at a position, by position, name and case.
     std::map<std::tuple<std::size_t, std::string, bool>, std::size_t> outerEnds;
+    // How often a pattern was searched forward, by pattern and case
+    // sensitivity: after a few searches it is worth a list of occurrences.
+    std::map<std::pair<std::string, bool>, unsigned> forwardSearches;
+    // Closing-tag pairings over the whole text, by name and case sensitivity,
+    // and how often each was asked for before it had one.
+    std::map<std::pair<std::string, bool>, ClosingChain> chains;
+    std::map<std::pair<std::string, bool>, unsigned> closingSearches;
 };
+
 
 // A part of Text that a search runs over; base is its offset in Text.
 struct TTagParser::Scope {
@@ -489,17 +519,104 @@ TTagParser::Memo& TTagParser::memo() const {
     return *memo_;
 }
 
+const PatternOccurrences& TTagParser::occurrencesOf(const std::string& pattern, bool caseSensitive) const {
+    auto key = std::make_pair(pattern, caseSensitive);
+    auto& occurrencesByKey = memo().occurrences;
+    auto it = occurrencesByKey.find(key);
+    if (it == occurrencesByKey.end())
+        it = occurrencesByKey.emplace(key, PatternOccurrences(text_, pattern, caseSensitive)).first;
+    return it->second;
+}
+
+// A few plain searches cost less than listing every occurrence; past that,
+// repeated searches from many places would scan the same text again and again.
+bool TTagParser::worthIndexing(const std::string& pattern, bool caseSensitive) const {
+    constexpr unsigned kPlainSearches = 8;
+    const TagIndexing mode = gIndexing;
+    if (mode != TagIndexing::Auto)
+        return mode == TagIndexing::Always;
+    Memo& m = memo();
+    auto key = std::make_pair(pattern, caseSensitive);
+    return m.occurrences.count(key) != 0 || ++m.forwardSearches[key] > kPlainSearches;
+}
+
 // The same answer as a backward FindPos over text_, from a list of all
 // occurrences made on first use.
 std::size_t TTagParser::findBackwardIndexed(const std::string& pattern, std::size_t from) const {
     if (from < 1)
         return 0;
-    auto key = std::make_pair(pattern, !ignoreCase_);
-    auto& occurrencesByKey = memo().occurrences;
-    auto it = occurrencesByKey.find(key);
-    if (it == occurrencesByKey.end())
-        it = occurrencesByKey.emplace(key, PatternOccurrences(text_, pattern, !ignoreCase_)).first;
-    return it->second.LastAtOrBefore(from);
+    return occurrencesOf(pattern, !ignoreCase_).LastAtOrBefore(from);
+}
+
+// The same answer as a forward FindPos over the scope, which must be a part
+// of text_.
+std::size_t TTagParser::findForwardIn(const Scope& scope, const std::string& pattern, bool caseSensitive,
+                                      std::size_t from) const {
+    if (from < 1)
+        from = 1;
+    if (from > scope.text.size())
+        return 0;
+    if (!worthIndexing(pattern, caseSensitive))
+        return findForward(pattern, scope.text, caseSensitive, from);
+    const std::size_t r = occurrencesOf(pattern, caseSensitive).FirstAtOrAfter(scope.base + from);
+    if (r == 0 || r - scope.base - 1 + pattern.size() > scope.text.size())
+        return 0;
+    return r - scope.base;
+}
+
+// The '>' that ends a tag whose name starts at from; a bracketed part
+// ("<!DOCTYPE x [ ... ]>") is skipped first. from itself when there is no '>'.
+std::size_t TTagParser::tagEnd(const Scope& scope, std::size_t from) const {
+    if (from >= scope.text.size())
+        return from;
+    std::size_t a = findForwardIn(scope, ">", true, from);
+    if (a == 0)
+        return from;
+    // Only a '[' before that '>' counts.
+    std::size_t open = findForwardIn(scope, "[", true, from);
+    if (open != 0 && open < a) {
+        std::size_t close = findForwardIn(scope, "]", true, open + 1);
+        if (close == 0)
+            RaiseErrorFmt(kErrTagNotClosed, '[');
+        a = findForwardIn(scope, ">", true, close + 1);
+    }
+    return a != 0 ? a : from;
+}
+
+// Null while plain searches are cheaper, and for names the chain cannot
+// follow exactly (a '<' inside the name changes how findTagStart skips).
+const TTagParser::ClosingChain* TTagParser::closingChain(std::string_view name) const {
+    constexpr unsigned kPlainSearches = 4;
+    const TagIndexing mode = gIndexing;
+    if (name.find('<') != std::string_view::npos || mode == TagIndexing::Never)
+        return nullptr;
+    Memo& m = memo();
+    auto key = std::make_pair(std::string(name), ignoreCase_);
+    if (auto it = m.chains.find(key); it != m.chains.end())
+        return &it->second;
+    if (mode == TagIndexing::Auto && ++m.closingSearches[key] <= kPlainSearches)
+        return nullptr;
+
+    const bool caseSensitive = !ignoreCase_;
+    const Scope whole{text_, 0};
+    ClosingChain c;
+    c.closes = occurrences(concat({"</", name, ">"}), text_, caseSensitive);
+    for (std::size_t r : occurrences(concat({"<", name}), text_, caseSensitive)) {
+        const char next = at(text_, r + name.size() + 1);
+        if ((next == '/' || next == '>' || next == ' ') && !insideCData(whole, r))
+            c.starts.push_back(r);
+    }
+    const std::size_t count = c.closes.size();
+    c.next.assign(count, ClosingChain::kNone);
+    c.settled.assign(count, ClosingChain::kNone);
+    for (std::size_t j = count; j-- > 0;) {
+        if (j + 1 < count)
+            c.next[j] = c.hasStartIn(c.closes[j] + 2, c.closes[j + 1]) ? c.next[j + 1] : j + 1;
+        const std::size_t n = c.next[j];
+        if (n != ClosingChain::kNone)
+            c.settled[j] = !insideSection(whole, c.closes[n] + 1) ? n : c.settled[n];
+    }
+    return &m.chains.emplace(std::move(key), std::move(c)).first->second;
 }
 
 void TTagParser::replaceRange(std::size_t pos, std::size_t count, std::string_view with) {
@@ -514,6 +631,7 @@ void TTagParser::replaceRange(std::size_t pos, std::size_t count, std::string_vi
         for (auto& [key, found] : memo_->occurrences)
             found.Edit(text_, pos, count, with.size());
         memo_->outerEnds.clear();
+        memo_->chains.clear();
     }
 }
 
@@ -537,16 +655,17 @@ bool TTagParser::insideSection(const Scope& scope, std::size_t p) const {
 std::size_t TTagParser::findTagStart(std::string_view name, const Scope& scope, std::size_t from,
                                      std::size_t before) const {
     const std::string pattern = concat({"<", name});
-    std::string_view searched = scope.text;
-    // Only starts before `before` matter to the caller; keep the search short.
-    if (before != 0)
-        searched = searched.substr(0, std::min(searched.size(), before - 1 + pattern.size()));
-    std::size_t r = findForward(pattern, searched, !ignoreCase_, from);
+    // Only starts at or before `before` matter to the caller.
+    auto search = [&](std::size_t at) {
+        std::size_t r = findForwardIn(scope, pattern, !ignoreCase_, at);
+        return before != 0 && r > before ? 0 : r;
+    };
+    std::size_t r = search(from);
     while (r != 0) {
         char next = at(scope.text, r + name.size() + 1);
         if ((next == '/' || next == '>' || next == ' ') && !insideCData(scope, r))
             return r;
-        r = findForward(pattern, searched, !ignoreCase_, r + name.size() + 1);
+        r = search(r + name.size() + 1);
     }
     return 0;
 }
@@ -555,10 +674,13 @@ std::size_t TTagParser::findTagStart(std::string_view name, const Scope& scope, 
 // start tag of the same name met before it, restarting after each skipped
 // one. This is not a full nesting count; callers depend on exactly this.
 std::size_t TTagParser::findClosingTag(std::string_view name, const Scope& scope, std::size_t from) const {
+    const bool whole = scope.base == 0 && scope.text.size() == text_.size();
+    if (const ClosingChain* chain = whole ? closingChain(name) : nullptr)
+        return chain->find(from);
     const std::string pattern = concat({"</", name, ">"});
     std::size_t d = from > 0 ? from - 1 : 0;
     for (;;) {
-        std::size_t b = findForward(pattern, scope.text, !ignoreCase_, d + 1);
+        std::size_t b = findForwardIn(scope, pattern, !ignoreCase_, d + 1);
         if (b == 0)
             return 0;
         std::size_t c = findTagStart(name, scope, d + 2, b);
@@ -576,6 +698,10 @@ std::size_t TTagParser::findTag(const Scope& scope, std::size_t from, bool closi
             std::size_t r = closing ? findClosingTag(name, scope, from) : findTagStart(name, scope, from);
             if (r == 0 || !insideSection(scope, r + 1))
                 return r;
+            // The closing tags that follow are already paired up.
+            const bool whole = scope.base == 0 && scope.text.size() == text_.size();
+            if (const ClosingChain* chain = closing && whole ? closingChain(name) : nullptr)
+                return chain->settledAfter(r);
             from = r + 1;
         }
     }
@@ -607,7 +733,7 @@ std::size_t TTagParser::findParentStart(std::string_view name, std::size_t from)
     return r;
 }
 
-std::size_t TTagParser::startTagEnd(std::size_t pos) const { return findTagEnd(text_, pos + 1); }
+std::size_t TTagParser::startTagEnd(std::size_t pos) const { return tagEnd(Scope{text_, 0}, pos + 1); }
 
 std::size_t TTagParser::outerEnd(std::size_t pos, std::string_view name) const {
     auto key = std::make_tuple(pos, std::string(name), ignoreCase_);
@@ -727,7 +853,7 @@ bool TTagParser::Find(std::string_view path) {
             continue;
         }
         if (step.kind == Step::Kind::Predicate) {
-            std::string_view tag = scope.text.substr(p - 1, std::min(findTagEnd(scope.text, p + 1), scope.text.size()) - p + 1);
+            std::string_view tag = scope.text.substr(p - 1, std::min(tagEnd(scope, p + 1), scope.text.size()) - p + 1);
             if (!compareValues(rawAttribute(tag, step.attribute), step.op, step.value)) {
                 descend = false;
                 continue;

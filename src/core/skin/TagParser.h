@@ -31,6 +31,8 @@ public:
     std::size_t PatternLength() const { return pattern_.size(); }
     // Last start at or before limit, or 0.
     std::size_t LastAtOrBefore(std::size_t limit) const;
+    // First start at or after from, or 0.
+    std::size_t FirstAtOrAfter(std::size_t from) const;
 
 private:
     std::string pattern_;
@@ -137,7 +139,14 @@ private:
 
     const Sections& sections() const;
     Memo& memo() const;
+    struct ClosingChain;
+    const PatternOccurrences& occurrencesOf(const std::string& pattern, bool caseSensitive) const;
+    bool worthIndexing(const std::string& pattern, bool caseSensitive) const;
     std::size_t findBackwardIndexed(const std::string& pattern, std::size_t from) const;
+    std::size_t findForwardIn(const Scope& scope, const std::string& pattern, bool caseSensitive,
+                              std::size_t from) const;
+    std::size_t tagEnd(const Scope& scope, std::size_t from) const;
+    const ClosingChain* closingChain(std::string_view name) const;
     void replaceRange(std::size_t pos, std::size_t count, std::string_view with);
     void requireCurrentTag() const;
     std::size_t requireStartTagEnd() const;
@@ -166,6 +175,12 @@ private:
     mutable std::unique_ptr<Sections> sections_;
     mutable std::unique_ptr<Memo> memo_;
 };
+
+// When the parser keeps lists of where patterns occur and how closing tags
+// pair up. Auto starts them once repeated searches make them pay; the other
+// two exist so tests and benchmarks can compare both ways. Process-wide.
+enum class TagIndexing { Auto, Never, Always };
+void SetTagIndexing(TagIndexing mode);
 
 // Removes every "<![CDATA[" and the first "]]>" after it, keeping the
 // content. An opening marker without a closing one fails with code 26.

@@ -246,6 +246,13 @@ std::size_t FindPos(std::string_view pattern, std::string_view text, bool caseSe
         return 0;
     if (forward) {
         const std::size_t from = start == 0 ? 0 : start - 1;
+        if (from >= n)
+            return 0;
+        // One byte needs no tables; the tag parser looks for "<" and ">" all the time.
+        if (m == 1 && caseSensitive) {
+            const void* hit = std::memchr(text.data() + from, pattern[0], n - from);
+            return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + 1 : 0;
+        }
         const std::size_t hit = ForwardSearch(pattern, caseSensitive).find(text, from);
         return hit == ForwardSearch::npos ? 0 : hit + 1;
     }
@@ -256,6 +263,17 @@ std::size_t FindPos(std::string_view pattern, std::string_view text, bool caseSe
         if (equalAt(t + i - 1, pattern, caseSensitive))
             return i;
     return 0;
+}
+
+std::vector<std::size_t> FindAllPos(std::string_view pattern, std::string_view text, bool caseSensitive)
+{
+    std::vector<std::size_t> found;
+    if (pattern.empty() || pattern.size() > text.size())
+        return found;
+    const ForwardSearch search(pattern, caseSensitive);
+    for (std::size_t hit = search.find(text, 0); hit != ForwardSearch::npos; hit = search.find(text, hit + 1))
+        found.push_back(hit + 1);
+    return found;
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view replacement,

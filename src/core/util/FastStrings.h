@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wpe {
 
@@ -23,6 +24,10 @@ unsigned char UpCase(unsigned char c);
 // Without case, bytes are compared through UpCase.
 std::size_t FindPos(std::string_view pattern, std::string_view text, bool caseSensitive, bool forward,
                     std::size_t start);
+
+// Every position FindPos forward finds when started at 1 and then one past
+// each match (so overlapping matches count), in ascending order.
+std::vector<std::size_t> FindAllPos(std::string_view pattern, std::string_view text, bool caseSensitive);
 
 // text with every occurrence of find replaced, searched left to right; the
 // occurrences never overlap and the inserted text is not searched again.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 namespace wpe {
 namespace {
@@ -111,6 +112,26 @@ TEST(FindPosTest, AgreesWithPlainSearchOnRandomText)
         ASSERT_EQ(FindPos(pattern, text, cs, fwd, start), naiveFind(pattern, text, cs, fwd, start))
             << "pattern=" << pattern << " text=" << text << " cs=" << cs << " fwd=" << fwd << " start=" << start;
     }
+}
+
+// FindAllPos lists what repeated forward searches find, overlaps included.
+TEST(FindPosTest, FindAllAgreesWithRepeatedSearches)
+{
+    std::mt19937 rng(777);
+    const std::string alphabet = "aAb\xe0\xc0<";
+    for (int round = 0; round < 1000; ++round) {
+        std::string text, pattern;
+        for (std::size_t i = rng() % 300; i > 0; --i)
+            text += alphabet[rng() % alphabet.size()];
+        for (std::size_t i = 1 + rng() % 3; i > 0; --i)
+            pattern += alphabet[rng() % alphabet.size()];
+        const bool cs = rng() % 2;
+        std::vector<std::size_t> expected;
+        for (std::size_t p = naiveFind(pattern, text, cs, true, 1); p != 0; p = naiveFind(pattern, text, cs, true, p + 1))
+            expected.push_back(p);
+        ASSERT_EQ(FindAllPos(pattern, text, cs), expected) << pattern << " in " << text;
+    }
+    EXPECT_TRUE(FindAllPos("", "abc", true).empty());
 }
 
 TEST(FindPosTest, FindsMatchesNearTheEndOfLongTexts)
