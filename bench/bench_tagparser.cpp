@@ -120,6 +120,54 @@ void BM_CorpusTemplate(benchmark::State& state) {
 }
 BENCHMARK(BM_CorpusTemplate)->Unit(benchmark::kMicrosecond);
 
+// Texts that once made every step of a walk search the rest of the text
+// again: start tags that are never closed, nested ("<div><span>" repeated,
+// walked with a child path) or with an open quote ("<a x=\"" repeated, each
+// tag read). Arg 1 keeps the parser's occurrence lists on, 0 turns them off
+// (the plain searches, for reference). With the lists the 1 MiB walk should
+// take about ten times the 100 KB walk.
+std::string repeatToSize(const std::string& unit, std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + unit.size());
+    while (text.size() < bytes)
+        text += unit;
+    return text;
+}
+
+void setIndexing(benchmark::State& state) {
+    wpe::SetTagIndexing(state.range(1) ? wpe::TagIndexing::Auto : wpe::TagIndexing::Never);
+}
+
+void BM_UnclosedNesting(benchmark::State& state) {
+    const std::string text = repeatToSize("<div><span>", static_cast<std::size_t>(state.range(0)));
+    setIndexing(state);
+    for (auto _ : state) {
+        wpe::TTagParser parser(text);
+        std::size_t count = 0;
+        while (parser.Find("div[@id!=x]/span"))
+            ++count;
+        benchmark::DoNotOptimize(count);
+    }
+    wpe::SetTagIndexing(wpe::TagIndexing::Auto);
+}
+BENCHMARK(BM_UnclosedNesting)
+    ->Args({100 * 1024, 0})->Args({100 * 1024, 1})->Args({1024 * 1024, 1})->Unit(benchmark::kMillisecond);
+
+void BM_UnclosedQuotes(benchmark::State& state) {
+    const std::string text = repeatToSize("<a x=\"", static_cast<std::size_t>(state.range(0)));
+    setIndexing(state);
+    for (auto _ : state) {
+        wpe::TTagParser parser(text);
+        std::size_t length = 0;
+        while (parser.Find("*"))
+            length += parser.GetAttribute("x").size();
+        benchmark::DoNotOptimize(length);
+    }
+    wpe::SetTagIndexing(wpe::TagIndexing::Auto);
+}
+BENCHMARK(BM_UnclosedQuotes)
+    ->Args({100 * 1024, 0})->Args({100 * 1024, 1})->Args({1024 * 1024, 1})->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();
