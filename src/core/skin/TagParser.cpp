@@ -392,6 +392,8 @@ std::string EncodeText(std::string_view s) {
 }
 
 static std::atomic<TagIndexing> gIndexing{TagIndexing::Auto};
+// Below this many bytes a whole rescan is cheap enough to do every time.
+constexpr std::size_t kShortText = 16 * 1024;
 
 void SetTagIndexing(TagIndexing mode) { gIndexing = mode; }
 
@@ -530,11 +532,14 @@ const PatternOccurrences& TTagParser::occurrencesOf(const std::string& pattern, 
 
 // A few plain searches cost less than listing every occurrence; past that,
 // repeated searches from many places would scan the same text again and again.
+// Short texts (a web part file) never repay the book-keeping.
 bool TTagParser::worthIndexing(const std::string& pattern, bool caseSensitive) const {
     constexpr unsigned kPlainSearches = 8;
     const TagIndexing mode = gIndexing;
     if (mode != TagIndexing::Auto)
         return mode == TagIndexing::Always;
+    if (text_.size() < kShortText)
+        return false;
     Memo& m = memo();
     auto key = std::make_pair(pattern, caseSensitive);
     return m.occurrences.count(key) != 0 || ++m.forwardSearches[key] > kPlainSearches;
@@ -572,9 +577,10 @@ std::size_t TTagParser::tagEnd(const Scope& scope, std::size_t from) const {
     std::size_t a = findForwardIn(scope, ">", true, from);
     if (a == 0)
         return from;
-    // Only a '[' before that '>' counts.
-    std::size_t open = findForwardIn(scope, "[", true, from);
-    if (open != 0 && open < a) {
+    // Only a '[' before that '>' counts; look no further for one.
+    const Scope beforeEnd{scope.text.substr(0, a - 1), scope.base};
+    std::size_t open = findForwardIn(beforeEnd, "[", true, from);
+    if (open != 0) {
         std::size_t close = findForwardIn(scope, "]", true, open + 1);
         if (close == 0)
             RaiseErrorFmt(kErrTagNotClosed, '[');
@@ -588,7 +594,8 @@ std::size_t TTagParser::tagEnd(const Scope& scope, std::size_t from) const {
 const TTagParser::ClosingChain* TTagParser::closingChain(std::string_view name) const {
     constexpr unsigned kPlainSearches = 4;
     const TagIndexing mode = gIndexing;
-    if (name.find('<') != std::string_view::npos || mode == TagIndexing::Never)
+    if (name.find('<') != std::string_view::npos || mode == TagIndexing::Never ||
+        (mode == TagIndexing::Auto && text_.size() < kShortText))
         return nullptr;
     Memo& m = memo();
     auto key = std::make_pair(std::string(name), ignoreCase_);
@@ -655,11 +662,11 @@ bool TTagParser::insideSection(const Scope& scope, std::size_t p) const {
 std::size_t TTagParser::findTagStart(std::string_view name, const Scope& scope, std::size_t from,
                                      std::size_t before) const {
     const std::string pattern = concat({"<", name});
-    // Only starts at or before `before` matter to the caller.
-    auto search = [&](std::size_t at) {
-        std::size_t r = findForwardIn(scope, pattern, !ignoreCase_, at);
-        return before != 0 && r > before ? 0 : r;
-    };
+    // Only starts before `before` matter to the caller; keep the search short.
+    Scope searched = scope;
+    if (before != 0)
+        searched.text = searched.text.substr(0, std::min(searched.text.size(), before - 1 + pattern.size()));
+    auto search = [&](std::size_t at) { return findForwardIn(searched, pattern, !ignoreCase_, at); };
     std::size_t r = search(from);
     while (r != 0) {
         char next = at(scope.text, r + name.size() + 1);
