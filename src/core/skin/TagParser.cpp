@@ -456,7 +456,6 @@ struct TTagParser::Memo {
     std::map<std::pair<std::string, bool>, unsigned> closingSearches;
 };
 
-
 // A part of Text that a search runs over; base is its offset in Text.
 struct TTagParser::Scope {
     std::string_view text;
