@@ -4,7 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 namespace wpe::fuzz {
 
@@ -18,14 +21,27 @@ public:
     std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override { return {}; }
 };
 
-// A fresh folder for the run, ending in "/". Under $TMPDIR when set, so a
-// long run can put its per-input writes on a memory file system.
+// A fresh folder for the run, ending in "/", removed when the run ends.
+// Under $TMPDIR when set, so a long run can put its per-input writes on a
+// memory file system.
 inline std::string TempDir(const char* name)
 {
+    struct Folders {
+        std::vector<std::string> paths;
+        ~Folders()
+        {
+            for (const std::string& path : paths) {
+                std::error_code ignored;
+                std::filesystem::remove_all(path, ignored);
+            }
+        }
+    };
+    static Folders folders;
     const char* base = std::getenv("TMPDIR");
     std::string templ = std::string(base && *base ? base : "/tmp") + "/wpe-fuzz-" + name + "-XXXXXX";
     if (!mkdtemp(templ.data()))
         std::abort();
+    folders.paths.push_back(templ);
     return templ + "/";
 }
 

@@ -17,6 +17,9 @@ case "$name" in
 esac
 find "$work/corpus" -name '*.png' -o -name '*.jpg' -o -name '*.gif' -o -name '*.woff*' -o -name '*.ttf' -o -name '*.eot' | xargs -r rm -f
 
+# Some targets write a file per input; a memory file system keeps that cheap.
+if [[ -z "${TMPDIR:-}" && -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
+
 status=0
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -dict="$src/fuzz/markup.dict" -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
