@@ -404,10 +404,11 @@ struct TTagParser::Sections {
     SectionIndex comments;
 };
 
-// The closing-tag search over the whole text, answered for every "</name>"
+// The closing-tag search over one scope, answered for every "</name>" in it
 // at once. Once a search has skipped its first closing tag it goes from one
 // closing tag to the next, and which one it stops at no longer depends on
 // where it began, so that answer is worked out once per closing tag.
+// Positions are the scope's.
 struct TTagParser::ClosingChain {
     static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
     std::vector<std::size_t> closes;   // every "</name>"
@@ -422,7 +423,7 @@ struct TTagParser::ClosingChain {
     std::size_t indexOf(std::size_t close) const {
         return static_cast<std::size_t>(std::lower_bound(closes.begin(), closes.end(), close) - closes.begin());
     }
-    // findClosingTag(from) over the whole text.
+    // findClosingTag(from) over the scope.
     std::size_t find(std::size_t from) const {
         const std::size_t d = from > 0 ? from - 1 : 0;
         const std::size_t j = indexOf(d + 1);
@@ -450,10 +451,11 @@ struct TTagParser::Memo {
     // How often a pattern was searched forward, by pattern and case
     // sensitivity: after a few searches it is worth a list of occurrences.
     std::map<std::pair<std::string, bool>, unsigned> forwardSearches;
-    // Closing-tag pairings over the whole text, by name and case sensitivity,
-    // and how often each was asked for before it had one.
-    std::map<std::pair<std::string, bool>, ClosingChain> chains;
-    std::map<std::pair<std::string, bool>, unsigned> closingSearches;
+    // Closing-tag pairings by name, case sensitivity and scope (start and
+    // length), and how often each was asked for before it had one.
+    using ChainKey = std::tuple<std::string, bool, std::size_t, std::size_t>;
+    std::map<ChainKey, ClosingChain> chains;
+    std::map<ChainKey, unsigned> closingSearches;
 };
 
 // A part of Text that a search runs over; base is its offset in Text.
@@ -590,26 +592,36 @@ std::size_t TTagParser::tagEnd(const Scope& scope, std::size_t from) const {
 
 // Null while plain searches are cheaper, and for names the chain cannot
 // follow exactly (a '<' inside the name changes how findTagStart skips).
-const TTagParser::ClosingChain* TTagParser::closingChain(std::string_view name) const {
+const TTagParser::ClosingChain* TTagParser::closingChain(std::string_view name, const Scope& scope) const {
     constexpr unsigned kPlainSearches = 4;
     const TagIndexing mode = gIndexing;
     if (name.find('<') != std::string_view::npos || mode == TagIndexing::Never ||
         (mode == TagIndexing::Auto && text_.size() < kShortText))
         return nullptr;
     Memo& m = memo();
-    auto key = std::make_pair(std::string(name), ignoreCase_);
+    Memo::ChainKey key{std::string(name), ignoreCase_, scope.base, scope.text.size()};
     if (auto it = m.chains.find(key); it != m.chains.end())
         return &it->second;
     if (mode == TagIndexing::Auto && ++m.closingSearches[key] <= kPlainSearches)
         return nullptr;
 
+    // Matches that lie wholly inside the scope, in the scope's positions.
     const bool caseSensitive = !ignoreCase_;
-    const Scope whole{text_, 0};
+    auto inScope = [&](const std::string& pattern) {
+        const std::vector<std::size_t>& all = occurrencesOf(pattern, caseSensitive).Positions();
+        std::vector<std::size_t> found;
+        if (pattern.size() > scope.text.size())
+            return found;
+        const std::size_t lastStart = scope.base + scope.text.size() - pattern.size() + 1;
+        for (auto it = std::lower_bound(all.begin(), all.end(), scope.base + 1); it != all.end() && *it <= lastStart; ++it)
+            found.push_back(*it - scope.base);
+        return found;
+    };
     ClosingChain c;
-    c.closes = occurrences(concat({"</", name, ">"}), text_, caseSensitive);
-    for (std::size_t r : occurrences(concat({"<", name}), text_, caseSensitive)) {
-        const char next = at(text_, r + name.size() + 1);
-        if ((next == '/' || next == '>' || next == ' ') && !insideCData(whole, r))
+    c.closes = inScope(concat({"</", name, ">"}));
+    for (std::size_t r : inScope(concat({"<", name}))) {
+        const char next = at(scope.text, r + name.size() + 1);
+        if ((next == '/' || next == '>' || next == ' ') && !insideCData(scope, r))
             c.starts.push_back(r);
     }
     const std::size_t count = c.closes.size();
@@ -620,7 +632,7 @@ const TTagParser::ClosingChain* TTagParser::closingChain(std::string_view name) 
             c.next[j] = c.hasStartIn(c.closes[j] + 2, c.closes[j + 1]) ? c.next[j + 1] : j + 1;
         const std::size_t n = c.next[j];
         if (n != ClosingChain::kNone)
-            c.settled[j] = !insideSection(whole, c.closes[n] + 1) ? n : c.settled[n];
+            c.settled[j] = !insideSection(scope, c.closes[n] + 1) ? n : c.settled[n];
     }
     return &m.chains.emplace(std::move(key), std::move(c)).first->second;
 }
@@ -680,8 +692,7 @@ std::size_t TTagParser::findTagStart(std::string_view name, const Scope& scope, 
 // start tag of the same name met before it, restarting after each skipped
 // one. This is not a full nesting count; callers depend on exactly this.
 std::size_t TTagParser::findClosingTag(std::string_view name, const Scope& scope, std::size_t from) const {
-    const bool whole = scope.base == 0 && scope.text.size() == text_.size();
-    if (const ClosingChain* chain = whole ? closingChain(name) : nullptr)
+    if (const ClosingChain* chain = closingChain(name, scope))
         return chain->find(from);
     const std::string pattern = concat({"</", name, ">"});
     std::size_t d = from > 0 ? from - 1 : 0;
@@ -705,8 +716,7 @@ std::size_t TTagParser::findTag(const Scope& scope, std::size_t from, bool closi
             if (r == 0 || !insideSection(scope, r + 1))
                 return r;
             // The closing tags that follow are already paired up.
-            const bool whole = scope.base == 0 && scope.text.size() == text_.size();
-            if (const ClosingChain* chain = closing && whole ? closingChain(name) : nullptr)
+            if (const ClosingChain* chain = closing ? closingChain(name, scope) : nullptr)
                 return chain->settledAfter(r);
             from = r + 1;
         }

@@ -146,7 +146,7 @@ private:
     std::size_t findForwardIn(const Scope& scope, const std::string& pattern, bool caseSensitive,
                               std::size_t from) const;
     std::size_t tagEnd(const Scope& scope, std::size_t from) const;
-    const ClosingChain* closingChain(std::string_view name) const;
+    const ClosingChain* closingChain(std::string_view name, const Scope& scope) const;
     void replaceRange(std::size_t pos, std::size_t count, std::string_view with);
     void requireCurrentTag() const;
     std::size_t requireStartTagEnd() const;

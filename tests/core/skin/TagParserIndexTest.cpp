@@ -19,13 +19,20 @@ constexpr const char* kTokens[] = {
     "<div id=x>", "<div>", "</div>", "<span>", "</span>", "x", " ", "[", "]", "<?p?>", "<a/>", "<img src=1>",
     "<ab>", "</ab>", "<", "</",
 };
-constexpr const char* kPaths[] = {"a", "*", "div/span", "div[@id!=x]/span", "a/b", "a[2]", "*/*", "b", "div/*"};
+// Few names and many sections: parents and siblings whose sections start
+// outside them.
+constexpr const char* kNestingTokens[] = {
+    "<div>", "</div>", "<span>", "</span>", "<![CDATA[", "]]>", "<!--", "-->", "x", "<span/>",
+};
+constexpr const char* kPaths[] = {"a", "*", "div/span", "div[@id!=x]/span", "a/b", "a[2]", "*/*", "b", "div/*",
+                                  "div/span/*"};
 
-std::string randomText(std::mt19937& rng) {
-    std::uniform_int_distribution<std::size_t> count(5, 120), token(0, std::size(kTokens) - 1);
+template <std::size_t N>
+std::string randomText(std::mt19937& rng, const char* const (&tokens)[N]) {
+    std::uniform_int_distribution<std::size_t> count(5, 120), token(0, N - 1);
     std::string text = "<a>";
     for (std::size_t i = count(rng); i > 0; --i)
-        text += kTokens[token(rng)];
+        text += tokens[token(rng)];
     return text;
 }
 
@@ -80,8 +87,8 @@ struct IndexingMode {
 
 TEST(TagParserIndexing, ListsGiveThePlainSearchesAnswers) {
     std::mt19937 rng(20261209);
-    for (int i = 0; i < 250; ++i) {
-        const std::string text = randomText(rng);
+    for (int i = 0; i < 400; ++i) {
+        const std::string text = i % 2 ? randomText(rng, kTokens) : randomText(rng, kNestingTokens);
         const bool ignoreCase = i % 3 == 0;
         std::string plain, listed;
         {
