@@ -108,6 +108,10 @@ bool isSelfClosing(std::string_view text, std::size_t tagEnd) {
 // Runs of blanks collapse to one and blanks around '=' go, so attribute
 // lookups see one spelling.
 std::string normalizeTag(std::string_view tag) {
+    // Most tags are already in that form; spare them the copies.
+    if (tag.find("  ") == std::string_view::npos && tag.find(" =") == std::string_view::npos &&
+        tag.find("= ") == std::string_view::npos)
+        return std::string(tag);
     std::string t(tag);
     while (t.find("  ") != std::string::npos)
         t = ReplaceAll(t, "  ", " ", true);
