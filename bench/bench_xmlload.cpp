@@ -2,7 +2,11 @@
 // built and freed in both), on one 1 MiB document and on 1,000 small
 // web-part-shaped documents. Compare BM_XmlLoad/<case> with
 // BM_LibXml2Load/<case>: the ratio of their times is the figure that counts.
+// BM_XmlRead/Deep and BM_XmlRead/Flat run the reader alone over the same
+// tokens and bytes, nested 150,000 deep in one and side by side in the
+// other: their ratio is the cost of depth.
 
+#include "xml/XXml.h"
 #include "xml/XXmlDom.h"
 
 #include <benchmark/benchmark.h>
@@ -167,8 +171,38 @@ void BM_LibXml2Load_Small(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalSize(Small())));
 }
 
+// "<x>" n times then "</x>" n times, or "<x></x>" n times: about 1 MiB each.
+std::string Nested(bool deep)
+{
+    const std::size_t n = (1u << 20) / 7;
+    std::string s;
+    s.reserve(7 * n);
+    for (std::size_t i = 0; i < n; ++i)
+        s += deep ? "<x>" : "<x></x>";
+    if (deep)
+        for (std::size_t i = 0; i < n; ++i)
+            s += "</x>";
+    return s;
+}
+
+void BM_XmlRead(benchmark::State& state)
+{
+    const std::string text = Nested(state.range(0) != 0);
+    for (auto _ : state) {
+        TXmlReader reader;
+        reader.Open(text);
+        std::size_t tokens = 0;
+        while (reader.Next() != tkEndOfInput)
+            ++tokens;
+        benchmark::DoNotOptimize(tokens);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 } // namespace
 
+BENCHMARK(BM_XmlRead)->Name("BM_XmlRead/Flat")->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XmlRead)->Name("BM_XmlRead/Deep")->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XmlLoad_Large)->Name("BM_XmlLoad/Large1MiB")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibXml2Load_Large)->Name("BM_LibXml2Load/Large1MiB")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XmlLoad_Small)->Name("BM_XmlLoad/Small1000x2KB")->Unit(benchmark::kMillisecond);

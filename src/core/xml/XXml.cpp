@@ -177,7 +177,7 @@ void TXmlReader::Close()
     stream_.reset();
     tokenKind_ = tkEndOfInput;
     eof_ = true;
-    stack_.clear();
+    stack_.Clear();
     state_ = ScanState::Normal;
 }
 
@@ -197,7 +197,7 @@ XmlTokenKind TXmlReader::Next()
         return tokenKind_ = ReadAttribute();
 
     TXmlReaderStream& in = *stream_;
-    if (stack_.empty()) {
+    if (stack_.Empty()) {
         in.SkipWhitespace();
         if (in.AtEnd())
             return EndOfInput();
@@ -226,7 +226,7 @@ XmlTokenKind TXmlReader::Next()
         }
     }
     in.UnreadChar(c);
-    if (stack_.empty())
+    if (stack_.Empty())
         Fail(kErrTextOutside);
     return tokenKind_ = ReadText();
 }
@@ -333,7 +333,7 @@ XmlTokenKind TXmlReader::ReadStartTag()
         in.UnreadChar(c);
         state_ = ScanState::InStartTag;
     }
-    stack_.push_back(name_);
+    stack_.Push(name_);
     return tkStartTag;
 }
 
@@ -345,8 +345,8 @@ XmlTokenKind TXmlReader::ReadAttribute()
         in.ReadChar();
         if (in.AtEnd() || in.ReadChar() != '>')
             Fail(kErrEmptyTagNotClosed);
-        name_ = std::move(stack_.back());
-        stack_.pop_back();
+        name_.assign(stack_.Top());
+        stack_.Pop();
         state_ = ScanState::Normal;
         return tkEndTag;
     }
@@ -419,9 +419,9 @@ XmlTokenKind TXmlReader::ReadEndTag()
     }
     if (c != '>')
         Fail(kErrEndTagNotClosed);
-    if (stack_.empty() || stack_.back() != name_)
+    if (stack_.Empty() || stack_.Top() != name_)
         Fail(kErrEndTagMismatch);
-    stack_.pop_back();
+    stack_.Pop();
     state_ = ScanState::Normal;
     return tkEndTag;
 }

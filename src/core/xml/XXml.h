@@ -157,13 +157,41 @@ public:
     XmlTokenKind Next();
 
     // Number of open elements.
-    int Depth() const { return static_cast<int>(stack_.size()); }
+    int Depth() const { return static_cast<int>(stack_.Size()); }
     XmlTokenKind TokenKind() const { return tokenKind_; }
     const std::string& Name() const { return name_; }
     const std::string& Value() const { return value_; }
 
 private:
     enum class ScanState : std::uint8_t { Normal, InStartTag };
+
+    // Names of the open elements, end to end in one string: a deeply nested
+    // input costs a few bytes per level instead of a string object each.
+    class NameStack {
+    public:
+        bool Empty() const { return starts_.empty(); }
+        std::size_t Size() const { return starts_.size(); }
+        void Clear()
+        {
+            names_.clear();
+            starts_.clear();
+        }
+        void Push(std::string_view name)
+        {
+            starts_.push_back(names_.size());
+            names_.append(name);
+        }
+        std::string_view Top() const { return std::string_view(names_).substr(starts_.back()); }
+        void Pop()
+        {
+            names_.resize(starts_.back());
+            starts_.pop_back();
+        }
+
+    private:
+        std::string names_;
+        std::vector<std::size_t> starts_;
+    };
 
     XmlTokenKind ReadProcessingInstruction();
     XmlTokenKind ReadDocumentType();
@@ -179,7 +207,7 @@ private:
     std::string name_;
     std::string value_;
     bool eof_ = true;
-    std::vector<std::string> stack_;
+    NameStack stack_;
     ScanState state_ = ScanState::Normal;
     std::unique_ptr<TXmlReaderStream> stream_;
 };

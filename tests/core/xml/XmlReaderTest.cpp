@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace wpe {
 namespace {
@@ -135,7 +136,11 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"<a></b>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
         ErrorCase{"</a>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
         ErrorCase{"<A></a>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
-        ErrorCase{"<a><b></a>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"}));
+        ErrorCase{"<a><b></a>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
+        // Open names are kept end to end; a closing name must match one whole.
+        ErrorCase{"<ab><a></ab>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
+        ErrorCase{"<a><ab/></a></ab>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"},
+        ErrorCase{"<a><b></ab>", "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему"}));
 
 TEST(XmlReader, DepthFollowsOpenElementsAndStaysAtEnd)
 {
@@ -155,6 +160,17 @@ TEST(XmlReader, DepthFollowsOpenElementsAndStaysAtEnd)
     EXPECT_EQ(r.TokenKind(), tkEndOfInput);
     EXPECT_EQ(r.Depth(), 2);
     r.Close();
+    EXPECT_EQ(r.Depth(), 0);
+}
+
+TEST(XmlReader, NamesSharingAPrefixCloseInOrder)
+{
+    TXmlReader r;
+    r.Open("<ab><a><abc/></a></ab>");
+    std::vector<std::string> seen;
+    while (r.Next() != tkEndOfInput)
+        seen.push_back((r.TokenKind() == tkEndTag ? "/" : "") + r.Name());
+    EXPECT_EQ(seen, (std::vector<std::string>{"ab", "a", "abc", "/abc", "/a", "/ab"}));
     EXPECT_EQ(r.Depth(), 0);
 }
 
