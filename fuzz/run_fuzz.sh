@@ -54,14 +54,16 @@ if (( findings > 0 )); then
   echo "Findings copied to $src/build-fuzz-findings/"
 fi
 
-# cov/ft from the first and last progress lines, counts from the final stats.
-# The corpus size is libFuzzer's own count: the folder also keeps inputs that
-# later ones replaced.
+# Starting cov/ft is taken once the seeds are loaded (the INITED line; a run
+# that goes on from a kept corpus may have none), the end from the last
+# progress line, counts from the final stats. The corpus size is libFuzzer's
+# own count: the folder also keeps inputs that later ones replaced.
 progress() { grep -E '^#[0-9]+.*cov: [0-9]+ ft: [0-9]+' "$work/log" | "$1" -n 1; }
-covft() { progress "$1" | sed -E 's/.*cov: ([0-9]+) ft: ([0-9]+).*/\1 \/ \2/'; }
+at_start() { grep -E '^#[0-9]+[[:space:]]+INITED.*cov: ' "$work/log" | head -n 1 | grep . || progress head; }
+covft() { $1 | sed -E 's/.*cov: ([0-9]+) ft: ([0-9]+).*/\1 \/ \2/'; }
 stat() { sed -nE "s/^stat::$1: *([0-9]+).*/\1/p" "$work/log" | tail -n 1; }
 echo "summary: $name executions=$(stat number_of_executed_units) per_second=$(stat average_exec_per_sec)" \
-  "seeds=$inputs_at_start cov/ft start=$(covft head) end=$(covft tail)" \
+  "seeds=$inputs_at_start cov/ft start=$(covft at_start) end=$(covft "progress tail")" \
   "corpus=$(progress tail | sed -E 's/.*corp: ([0-9]+)\/([0-9]+[a-zA-Z]*).*/\1 inputs, \2/')" \
   "peak_rss_mb=$(stat peak_rss_mb) findings=$findings exit=$status"
 exit "$status"
