@@ -55,9 +55,10 @@ if (( findings > 0 )); then
 fi
 
 # Starting cov/ft is taken once the seeds are loaded (the INITED line; a run
-# that goes on from a kept corpus may have none), the end from the last
-# progress line, counts from the final stats. The corpus size is libFuzzer's
-# own count: the folder also keeps inputs that later ones replaced.
+# that fails while loading them has none, so the first progress line stands
+# in), the end from the last progress line, counts from the final stats. The
+# corpus size is libFuzzer's own count: the folder also keeps inputs that
+# later ones replaced.
 progress() { grep -E '^#[0-9]+.*cov: [0-9]+ ft: [0-9]+' "$work/log" | "$1" -n 1; }
 at_start() { grep -E '^#[0-9]+[[:space:]]+INITED.*cov: ' "$work/log" | head -n 1 | grep . || progress head; }
 covft() { $1 | sed -E 's/.*cov: ([0-9]+) ft: ([0-9]+).*/\1 \/ \2/'; }
