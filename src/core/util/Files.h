@@ -2,6 +2,7 @@
 // File and folder helpers over the file system. Paths may use "/" or "\"
 // (Paths.h); they are turned into native paths before use.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,15 @@ void WriteWholeFile(std::string_view fileName, std::string_view text);
 // Copies a file over target (replacing it atomically); false on failure,
 // leaving target as it was.
 bool CopyFileReplace(std::string_view source, std::string_view target);
+
+// A regular file directly in a folder: its name (not path) and byte size.
+struct TFileEntry {
+    std::string name;
+    std::uint64_t size = 0;
+};
+// The regular files directly in folder with their sizes, sorted byte-wise by
+// name. A missing or unreadable folder gives an empty list.
+std::vector<TFileEntry> ListFileEntries(std::string_view folder);
 
 // Names (not paths) of the regular files directly in folder, sorted byte-wise.
 // A missing folder gives an empty list.
