@@ -67,6 +67,13 @@ TFilePane::TFilePane(QWidget* parent) : QWidget(parent)
         tree_->hideColumn(c);
     tree_->setRootIndex(treeModel_->index(QDir::rootPath()));
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TFilePane::TreeFolderChanged);
+    // The tree reads folders in the background: once a folder on the way to
+    // the current one is read, the current folder can be brought into view.
+    connect(treeModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        QString current = QString::fromStdString(currentFolder_);
+        if (!current.isEmpty() && (current == loaded || current.startsWith(loaded)))
+            RevealCurrentFolder();
+    });
 
     model_ = new TFileListModel(this);
     list_ = new QTreeView(splitter_);
@@ -197,17 +204,22 @@ bool TFilePane::ShowFolder(const std::string& folder)
     if (native.size() > 1)
         native = WithoutTrailingDelimiter(native);
     currentFolder_ = native;
-    QModelIndex index = treeModel_->index(QString::fromStdString(native));
-    if (index.isValid()) {
-        // The tree reports the change, which is then the current folder
-        // already; the list is filled below.
-        for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
-            tree_->expand(p);
-        tree_->setCurrentIndex(index);
-        tree_->scrollTo(index);
-    }
+    RevealCurrentFolder();
     FillFileList();
     return true;
+}
+
+void TFilePane::RevealCurrentFolder()
+{
+    QModelIndex index = treeModel_->index(QString::fromStdString(currentFolder_));
+    if (!index.isValid())
+        return;
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
+        tree_->expand(p);
+    // The tree reports the change, which is then the current folder already.
+    if (tree_->currentIndex() != index)
+        tree_->setCurrentIndex(index);
+    tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TFilePane::TreeFolderChanged()

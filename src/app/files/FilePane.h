@@ -92,6 +92,7 @@ private:
     void ApplySort();
     void ApplyColumnWidths();
     void TreeFolderChanged();
+    void RevealCurrentFolder();
     void ChooseFavourite(const std::string& folder);
     void FillFavouritesMenu(QMenu* menu);
 
