@@ -9,6 +9,7 @@
 #include "shell/Options.h"
 
 #include <QAction>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
@@ -78,6 +79,17 @@ TEST_F(FilePaneTest, StorageIsShownAtFirstStartWithTitlesAndSizes)
     EXPECT_EQ(Names(), (std::vector<std::string>{"blue.cso"}));
     EXPECT_FALSE(Pane().ShowFolder((root / "missing").string())) << "a missing folder is ignored";
     EXPECT_EQ(Pane().CurrentFolder(), (root / "SKINS" / "blue").string());
+
+    // Choosing a folder in the tree fills the list; F5 reads it again.
+    auto* tree = Pane().FolderTree();
+    auto* treeModel = static_cast<QFileSystemModel*>(tree->model());
+    tree->setCurrentIndex(treeModel->index(QString::fromStdString((root / "STORAGE").string())));
+    EXPECT_EQ(Pane().CurrentFolder(), (root / "STORAGE").string());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"clock.dwp", "news.xml", "readme.txt"}));
+    Part("added.xml", "new");
+    Action("miRefresh")->trigger();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"added.xml", "clock.dwp", "news.xml", "readme.txt"}));
+    EXPECT_EQ(Action("miRefresh")->shortcut(), QKeySequence(Qt::Key_F5));
 }
 
 TEST_F(FilePaneTest, FilterAndColumnChecksAreKeptBetweenRuns)
