@@ -43,9 +43,11 @@ public:
     std::string SkinName() const override { return skinName_; }
     void CycleInnerPage(bool forward) override;
     void BuildSkin() override;
-    // Converts the template source to XHTML in the editor, laid out as the
-    // options say; the user can undo it.
-    void MakeXhtmlCompatible(const TTidyFormat& format);
+    // Asks for the layout, then converts the template source.
+    void MakeXhtmlCompatible() override;
+    // Converts the template source to XHTML in the editor, laid out as
+    // format says; one step the user can undo.
+    void ConvertTemplateToXhtml(const TTidyFormat& format);
 
     void SetModified(bool modified);
     bool IsModified() const { return modified_; }
@@ -57,6 +59,9 @@ public:
     // How the name for "save as" is asked (the save skin dialog by default);
     // nothing when the user cancelled.
     void SetNameAsker(std::function<std::optional<std::string>(const std::string&)> asker);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildOptionsPage(QWidget* page);

@@ -1,5 +1,6 @@
 #include "skin/SkinFolder.h"
 
+#include "util/Exception.h"
 #include "util/Files.h"
 #include "util/Paths.h"
 
@@ -130,6 +131,16 @@ bool CopySkinFolder(const std::string& from, const std::string& to, const std::s
         !FileExists(WithTrailingBackslash(from) + ExtractFileName(templateFile)))
         ok = CopyFileReplace(templateFile, WithTrailingBackslash(to) + ExtractFileName(templateFile)) && ok;
     return ok;
+}
+
+void EnsureFolder(const std::string& folder)
+{
+    if (FolderExists(folder))
+        return;
+    std::error_code ec;
+    fs::create_directory(fs::path(NativePath(WithoutTrailingDelimiter(folder))), ec);
+    if (!FolderExists(folder))
+        throw Exception("Cannot create " + folder);
 }
 
 void DeleteOtherSkinFiles(const std::string& folder, std::string_view keepName)

@@ -45,6 +45,10 @@ bool CopySkinFolder(const std::string& from, const std::string& to, const std::s
 // keepName without regard to letter case: a skin folder holds one.
 void DeleteOtherSkinFiles(const std::string& folder, std::string_view keepName);
 
+// Nothing when folder exists; otherwise creates it (one level). Raises
+// "Cannot create " + folder when that fails.
+void EnsureFolder(const std::string& folder);
+
 // The text of a new skin file, with CR LF line ends.
 extern const char* const kInitialSkinFileText;
 
