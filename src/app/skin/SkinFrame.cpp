@@ -337,6 +337,13 @@ void TSkinFrame::LoadFromFile(const std::string& path)
     services_.SetTabCaption(this, skinName_);
     services_.ActivateTab(this);
 
+    // A skin file that is not well-formed is refused whole, so nothing is
+    // read from it by guesswork and nothing is written back into it.
+    try {
+        MakeRef<TXmlDDocument>()->LoadFromFile(file);
+    } catch (const std::exception& e) {
+        throw Exception(file + " is not a well-formed skin file: " + e.what());
+    }
     const TextCodec codec = skinFileCodec(file);
     const std::string author = GetElementFromFile(file, "author");
     const std::string comment = GetElementFromFile(file, "comment");
