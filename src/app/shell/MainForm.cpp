@@ -115,7 +115,7 @@ void TMainForm::BuildLayout()
     splitter_->setSizes({230, 770});
     setCentralWidget(splitter_);
 
-    statusBar_ = new TMainStatusBar(this, commands_->miSave, this);
+    statusBar_ = new TMainStatusBar(this, commands_->tbSave, this);
     setStatusBar(statusBar_);
 
     TDocumentTabs::Hooks hooks;
@@ -144,6 +144,7 @@ void TMainForm::ConnectCommands()
     connect(c.miNewSkin, &QAction::triggered, this, [this] { tabs_->NewSkin(); });
     connect(c.miOpen, &QAction::triggered, this, &TMainForm::OpenFromDialog);
     connect(c.miSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
+    connect(c.tbSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
     connect(c.miSaveAs, &QAction::triggered, this, [this] { tabs_->SaveActive(true); });
     connect(c.miSaveAll, &QAction::triggered, this, [this] { tabs_->SaveAll(); });
     connect(c.miClose, &QAction::triggered, this, [this] { CloseActiveTab(false); });
