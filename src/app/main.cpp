@@ -6,6 +6,7 @@
 #include "shell/AboutBox.h"
 #include "shell/CommandLine.h"
 #include "shell/EditorFactory.h"
+#include "shell/FatalErrors.h"
 #include "shell/MainForm.h"
 #include "shell/OptionsForm.h"
 #include "shell/ProgramSetup.h"
@@ -73,6 +74,7 @@ int main(int argc, char** argv)
     const TCommandLine commandLine = ParseCommandLine(std::vector<std::string>(argv, argv + argc));
     gTrace = commandLine.traceStartup;
 
+    InstallFatalErrorHandler();
     TSingleInstance instance;
     if (!instance.Acquire()) {
         // A copy runs already: it opens our files, we end quietly.
@@ -122,7 +124,6 @@ int main(int argc, char** argv)
 
             StartupStep("Creating main form...");
             QApplication::processEvents();
-            QApplication::setApplicationDisplayName("Ombrelio Developer Toolkit");
 
             TMainFormSetup setup;
             setup.programDir = ResolveProgramDir();

@@ -2,6 +2,7 @@
 
 #include "util/Files.h"
 #include "util/Paths.h"
+#include "util/Text.h"
 #include "xml/XXml.h"
 #include "xml/XXmlDom.h"
 
@@ -39,14 +40,12 @@ TFileFilter FirstCheckedFilter(const std::array<bool, kFileFilterCount>& checked
 
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool MatchFrom(std::string_view name, std::string_view mask)
 {
     // Iterative wildcard match with back-tracking to the last '*'.
     std::size_t n = 0, m = 0, starMask = std::string_view::npos, starName = 0;
     while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || AsciiLower(mask[m]) == AsciiLower(name[n]))) {
+        if (m < mask.size() && (mask[m] == '?' || AsciiLowerChar(mask[m]) == AsciiLowerChar(name[n]))) {
             ++n;
             ++m;
         } else if (m < mask.size() && mask[m] == '*') {
@@ -84,11 +83,7 @@ std::string FileSizeText(std::uint64_t bytes)
 std::uint64_t SizeTextValue(std::string_view text)
 {
     std::size_t k = text.find('K');
-    std::string_view number = text.substr(0, k);
-    while (!number.empty() && static_cast<unsigned char>(number.front()) <= ' ')
-        number.remove_prefix(1);
-    while (!number.empty() && static_cast<unsigned char>(number.back()) <= ' ')
-        number.remove_suffix(1);
+    std::string_view number = TrimBlanks(text.substr(0, k));
     std::uint64_t value = 0;
     auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error != std::errc() || end != number.data() + number.size() || number.empty())
@@ -106,25 +101,7 @@ bool HasDescriptionExt(std::string_view fileName)
 
 namespace {
 
-bool IsDescriptionName(std::string_view name)
-{
-    static constexpr std::string_view kName = "description";
-    if (name.size() != kName.size())
-        return false;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        if (AsciiLower(name[i]) != kName[i])
-            return false;
-    return true;
-}
-
-std::string Trimmed(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-        s.remove_suffix(1);
-    return std::string(s);
-}
+bool IsDescriptionName(std::string_view name) { return SameAsciiCaseless(name, "description"); }
 
 // The value of encoding="..." in an XML declaration's data.
 std::string DeclaredEncoding(std::string_view data)
@@ -161,7 +138,7 @@ TDescription Scan(TXmlReader& reader)
                 break;
             case tkText:
                 if (!open.empty() && IsDescriptionName(open.back())) {
-                    result.text = Trimmed(XmlUnescape(reader.Value()));
+                    result.text = std::string(TrimBlanks(XmlUnescape(reader.Value())));
                     return result;
                 }
                 break;
