@@ -135,6 +135,7 @@ private:
     void LoadWindowState();
     void SaveWindowState();
     void Step(const char* text);
+    QList<QSplitter*> FramedSplitters() const;
     void ReportPortalFailure(const std::string& cause);
 
     TMainFormSetup setup_;
