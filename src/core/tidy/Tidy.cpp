@@ -156,6 +156,29 @@ TidyResult convertFile(const std::string& input, TidyMode mode)
     return result;
 }
 
+// The first XML declaration ("<?xml" and a blank) with a "<" before its ">",
+// as a 1-based line and column; {0, 0} when there is none. libtidy 5.6 loses
+// memory on such a declaration, and no page can mean it, so it is refused
+// before Tidy sees it.
+std::pair<int, int> brokenXmlDeclaration(std::string_view text)
+{
+    for (std::size_t at = text.find("<?xml"); at != std::string_view::npos; at = text.find("<?xml", at + 1)) {
+        if (at + 5 >= text.size() || !(text[at + 5] == ' ' || text[at + 5] == '\t' || text[at + 5] == '\r' ||
+                                       text[at + 5] == '\n'))
+            continue;
+        const std::size_t close = text.find('>', at);
+        const std::size_t open = text.find('<', at + 1);
+        if (open != std::string_view::npos && (close == std::string_view::npos || open < close)) {
+            const std::string_view before = text.substr(0, at);
+            const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+            const std::size_t lineStart = before.rfind('\n');
+            const int column = static_cast<int>(at - (lineStart == std::string_view::npos ? 0 : lineStart + 1)) + 1;
+            return {line, column};
+        }
+    }
+    return {0, 0};
+}
+
 } // namespace
 
 std::string DeclaredEncoding(std::string_view text)
@@ -218,6 +241,12 @@ TidyResult TidyText(std::string_view text, TidyMode mode, std::string_view fileN
 {
     TidyResult result;
     Collector collector{&result.errors, fileName.empty() ? std::string() : std::string(fileName) + ": "};
+    if (const auto [line, column] = brokenXmlDeclaration(text); line > 0) {
+        result.errors.push_back({line, column,
+                                 collector.prefix + "line " + std::to_string(line) + " column " +
+                                     std::to_string(column) + " - Error: malformed XML declaration"});
+        return result;
+    }
     DocHandle doc(tidyCreate());
     tidySetAppData(doc.get(), &collector);
     tidySetMessageCallback(doc.get(), collectMessage);

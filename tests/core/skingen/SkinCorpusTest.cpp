@@ -125,3 +125,49 @@ TEST_F(SkinCorpusTest, EveryTemplateBecomesASkinThatRendersOrAClearError)
 }
 
 } // namespace
+
+namespace {
+
+class AwkwardTemplateTest : public SkinBuildTest {};
+
+// Markers without border variants, and references of every awkward kind, in
+// one template built the whole way and rendered.
+TEST_F(AwkwardTemplateTest, GivesAUsableSkinAndTouchesNothingOutside)
+{
+    const fs::path site = dir_.path() / "designer" / "site";
+    WriteFileBytes(site / "img" / "bg.gif", "bg");
+    WriteFileBytes(site / "img" / "cell.gif", "cell");
+    WriteFileBytes(dir_.path() / "designer" / "shared" / "logo.png", "logo");
+    WriteFileBytes(site / "page.html",
+                   "<html><head><title>x</title></head><body background=\"img/bg.gif\">"
+                   "<div id=\"STARTPAGE_HEADER\">Top</div>"
+                   "<img src=\"../shared/logo.png\"><img src=\"missing.png\"><img src=\"http://example.org/x.png\">"
+                   "<table><tr><td background=\"img/cell.gif\" style=\"background:url(img/bg.gif)\">c</td></tr></table>"
+                   "<div id=\"zone1\"></div><div id=\"ZONE2\"></div><div id=\"ZONE3\">no variants</div>"
+                   "<div id=\"ZONE4\"></div><div id=\"ZONE5\"></div><div id=\"STARTPAGE_FOOTER\">End</div>"
+                   "</body></html>");
+    const auto before = FolderSnapshot(dir_.path() / "designer");
+    const std::string skin = makeSkinFolder("Awkward");
+    const TSkinImport import = ImportTemplate((site / "page.html").string(), skin);
+    EXPECT_THAT(import.unresolved, ::testing::UnorderedElementsAre("missing.png", "http://example.org/x.png"));
+    const std::string xhtml = (dir_.path() / "awkward.xhtml").string();
+    TemplateToXhtml(import.templateCopy, xhtml);
+    const std::string xsl = GenerateSkinXsl(xhtml, skin);
+    WriteWholeFile(skin + "skin.xsl", xsl);
+    EXPECT_EQ(StylesheetError(xsl, mainDtd()), "");
+    EXPECT_THAT(xsl, ::testing::Not(::testing::HasSubstr("HasFrame"))) << "no variants, no zone templates";
+
+    TPortalBase base(root_.string());
+    base.setCurrentSkin("Awkward");
+    const std::string page = RenderStartPage(base);
+    // Web parts still show, through the portal's plain templates.
+    EXPECT_THAT(page, ::testing::HasSubstr("World News"));
+    EXPECT_THAT(page, ::testing::HasSubstr("src=\"skins/Awkward/files/logo.png\""));
+    EXPECT_THAT(page, ::testing::HasSubstr("background=\"skins/Awkward/files/cell.gif\""));
+    EXPECT_THAT(page, ::testing::HasSubstr("background:url(img/bg.gif)")) << "style text stays as written";
+    EXPECT_THAT(page, ::testing::HasSubstr("src=\"missing.png\""));
+    EXPECT_THAT(page, ::testing::HasSubstr("src=\"http://example.org/x.png\""));
+    EXPECT_EQ(FolderSnapshot(dir_.path() / "designer"), before);
+}
+
+} // namespace
