@@ -147,6 +147,10 @@ TEST(TidyXml, AMalformedXmlDeclarationIsAnErrorInBothModes)
         EXPECT_EQ(r.errors[0].text, "f: line 2 column 3 - Error: malformed XML declaration");
         EXPECT_EQ(r.output, "");
     }
+    for (const char* broken : {"<p>x</p><?xml version", "<?xml version=\"1.0\" encoding=\"WIN/a>", "<?xml v='1'>",
+                               "<?xml version=1.0?>"})
+        EXPECT_EQ(TidyText(broken, TidyMode::Xml).errors.size(), 1u) << broken;
+    EXPECT_TRUE(TidyText("<?xml version='1.0'\r\n encoding = \"UTF-8\" ?>\n<a/>", TidyMode::Xml).errors.empty());
     EXPECT_TRUE(TidyText("<?xml version=\"1.0\"?><?xml-stylesheet href=\"a<b\"?><a/>", TidyMode::Xml).errors.empty());
 }
 
