@@ -7,6 +7,9 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <random>
+
 using namespace wpe;
 using namespace wpe::test;
 using ::testing::HasSubstr;
@@ -175,6 +178,92 @@ TEST_F(ImportTemplateTest, ATemplateInsideTheSkinFolderIsRewrittenInPlace)
     file("skin/page.html", "<html><body><img src=\"pics/a.png\"></body></html>");
     ImportTemplate(skin_ + "page.html", skin_);
     EXPECT_EQ(read("skin/page.html"), "<html><body><img src=\"files/a.png\"></body></html>");
+}
+
+} // namespace
+
+namespace {
+
+// ---- the batched import against the plain one ----
+
+// A random template over a few files that exist and some that do not, with
+// the awkward spellings a tag scanner meets.
+std::string RandomTemplate(std::mt19937& rng)
+{
+    static const char* const pieces[] = {
+        "<img src=\"a.png\">", "<IMG SRC=b.png>", "<img  src = 'sub/a.png'  alt=x >", "<img src=\"gone.png\"/>",
+        "<link rel=\"stylesheet\" href=\"s.css\">", "<LINK REL=StyleSheet HREF=t.css>", "<link href=\"a.png\">",
+        "<script src=\"j.js\"></script>", "<td background=\"b.png\">", "<table BACKGROUND=sub/a.png>",
+        "<span id=\"ICON_STATE\" src1=\"a.png\" src2=\"b.png\">", "<div src1=\"\">",
+        "<!-- <img src=\"a.png\"> -->", "<![CDATA[ <img src=\"b.png\"> ]]>", "<img alt=\"<img src=a.png>\" src=\"b.png\">",
+        "\r\n", "   ", "text ", "<p>", "</p>", "<br/>", "<img src=\"http://h/x.png\">", "<img src=\"\">",
+        "<script>var s = '<img src=\"a.png\">';</script>", "<img src=\"a.png\"\n>", "<img data-src=\"b.png\" src=\"a.png\">",
+    };
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> count(1, 40);
+    std::string t = "<html><body>";
+    for (int i = count(rng); i > 0; --i)
+        t += pieces[pick(rng)];
+    if (rng() % 4 == 0)
+        t += "<img src=\"a.png\""; // cut off at the end
+    return t;
+}
+
+class BatchedImportTest : public ImportTemplateTest {
+protected:
+    struct Outcome {
+        std::string text;
+        std::string error;
+        std::vector<std::string> targets;
+        std::vector<std::string> unresolved;
+        std::vector<std::string> files;
+    };
+
+    Outcome runOnce(const std::string& html, const std::string& skinName, bool batched)
+    {
+        const fs::path skin = dir_.path() / skinName;
+        fs::remove_all(skin);
+        fs::create_directories(skin / "files");
+        WriteFileBytes(skin / "page.html", html);
+        Outcome o;
+        try {
+            const TSkinImport r = detail::RewriteTemplateCopy((skin / "page.html").string(),
+                                                              (dir_.path() / "site").string() + "/",
+                                                              skin.string() + "/", "files", batched);
+            for (const auto& c : r.copies)
+                o.targets.push_back(c.target);
+            o.unresolved = r.unresolved;
+        } catch (const Exception& e) {
+            o.error = e.message();
+        }
+        o.text = ReadFileBytes(skin / "page.html");
+        for (const auto& e : fs::directory_iterator(skin / "files"))
+            o.files.push_back(e.path().filename().string() + "=" + ReadFileBytes(e.path()));
+        std::sort(o.files.begin(), o.files.end());
+        return o;
+    }
+};
+
+TEST_F(BatchedImportTest, GivesTheSameTextFilesAndReportAsThePlainWay)
+{
+    file("site/a.png", "A");
+    file("site/b.png", "B");
+    file("site/sub/a.png", "other A");
+    file("site/s.css", "S");
+    file("site/t.css", "T");
+    file("site/j.js", "J");
+    std::mt19937 rng(20);
+    for (int round = 0; round < 300; ++round) {
+        const std::string html = RandomTemplate(rng);
+        SCOPED_TRACE(html);
+        const Outcome plain = runOnce(html, "plain", false);
+        const Outcome batched = runOnce(html, "batched", true);
+        ASSERT_EQ(batched.text, plain.text);
+        ASSERT_EQ(batched.error, plain.error);
+        ASSERT_EQ(batched.targets, plain.targets);
+        ASSERT_EQ(batched.unresolved, plain.unresolved);
+        ASSERT_EQ(batched.files, plain.files);
+    }
 }
 
 } // namespace
