@@ -1,6 +1,7 @@
 #include "skingen/SkinGenerator.h"
 
 #include "portal/PortalText.h"
+#include "skin/SkinFolder.h"
 #include "skin/TagParser.h"
 #include "tidy/Tidy.h"
 #include "util/Exception.h"
@@ -274,15 +275,6 @@ private:
     std::vector<Edit> edits_;
 };
 
-void ensureFolder(const std::string& folder)
-{
-    if (FolderExists(folder))
-        return;
-    std::error_code ec;
-    std::filesystem::create_directory(WithoutTrailingDelimiter(folder), ec);
-    if (!FolderExists(folder))
-        throw Exception("Cannot create " + folder);
-}
 
 // ---- generation ----
 
@@ -512,7 +504,7 @@ TSkinImport ImportTemplate(const std::string& templateFile, const std::string& s
                            const std::string& targetName, const std::string& filesName)
 {
     const std::string folder = WithTrailingBackslash(NativePath(skinFolder));
-    ensureFolder(WithTrailingBackslash(folder + filesName));
+    EnsureFolder(WithTrailingBackslash(folder + filesName));
 
     // Only a name: the copy stays inside the skin folder whatever is passed.
     const std::string copy = folder + ExtractFileName(targetName.empty() ? templateFile : targetName);
@@ -575,7 +567,7 @@ std::string RewriteFileRef(const std::string& reference, const std::string& skin
     const std::string files = folder + "files" + kPathDelim;
     const std::string name = ExtractFileName(file);
     if (!sameNoCase(ExtractFilePath(file), files)) {
-        ensureFolder(files);
+        EnsureFolder(files);
         CopyFileReplace(file, files + name); // a failed copy leaves the reference to a missing file
     }
     return kSkinFileRef + name;

@@ -272,7 +272,7 @@ std::string NumericCharacterReferences(std::string_view text)
     return out;
 }
 
-TidyResult TidyText(std::string_view text, TidyMode mode, std::string_view fileName)
+TidyResult TidyText(std::string_view text, TidyMode mode, std::string_view fileName, const TTidyFormat* format)
 {
     TidyResult result;
     Collector collector{&result.errors, fileName.empty() ? std::string() : std::string(fileName) + ": "};
@@ -286,6 +286,12 @@ TidyResult TidyText(std::string_view text, TidyMode mode, std::string_view fileN
     tidySetAppData(doc.get(), &collector);
     tidySetMessageCallback(doc.get(), collectMessage);
     applyOptions(doc.get(), mode, tidyEncodingFor(DeclaredEncoding(text)));
+    if (format) {
+        static constexpr TidyTriState kIndent[] = {TidyNoState, TidyYesState, TidyAutoState};
+        tidyOptSetInt(doc.get(), TidyIndentContent, kIndent[std::clamp(format->indent, 0, 2)]);
+        tidyOptSetInt(doc.get(), TidyWrapLen, static_cast<ulong>(std::clamp(format->wrapAt, 1, 999)));
+        tidyOptSetInt(doc.get(), TidyIndentSpaces, static_cast<ulong>(std::clamp(format->spacing, 1, 999)));
+    }
 
     // Tidy reads from a buffer it does not own; the bytes are not changed.
     std::string input(text);

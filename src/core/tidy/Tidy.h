@@ -45,9 +45,21 @@ struct TidyResult {
     std::vector<TidyErrorMessage> errors;    // in Tidy's order
 };
 
+// How the user asked a converted template to be laid out ("Make XHTML
+// compatible"): indent mode 0 none, 1 blocks, 2 auto; wrap column and
+// indent spacing, each 1 to 999.
+struct TTidyFormat {
+    int indent = 2;
+    int wrapAt = 80;
+    int spacing = 2;
+    friend bool operator==(const TTidyFormat&, const TTidyFormat&) = default;
+};
+
 // Converts text (the content of file, named in messages) without touching
-// the module state. Never raises for bad markup.
-TidyResult TidyText(std::string_view text, TidyMode mode, std::string_view fileName = {});
+// the module state. Never raises for bad markup. With a format, the output
+// is indented and wrapped as it says instead of the fixed layout.
+TidyResult TidyText(std::string_view text, TidyMode mode, std::string_view fileName = {},
+                    const TTidyFormat* format = nullptr);
 
 // Converts the input file and writes the output file atomically. When Tidy
 // found the document too broken to write (errors counted), the output file
