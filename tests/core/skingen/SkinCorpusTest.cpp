@@ -4,6 +4,8 @@
 
 #include "SkinTestSupport.h"
 
+#include "skin/TagParser.h"
+#include "util/FastStrings.h"
 #include "util/Files.h"
 #include "xml/XmlUtils.h"
 
@@ -47,10 +49,38 @@ int CountMarkers(const std::string& xhtmlFile)
     return count;
 }
 
+// Gives the first divs of a page the marker ids in order (header, zones,
+// footer), and the div after each zone marker that zone's framed variant,
+// so the generator meets markers in real markup. The number of markers set.
+int MarkPage(const std::string& file)
+{
+    TTagParser parser = TTagParser::CreateFromFile(file);
+    parser.SetIgnoreCase(true);
+    int marker = 0;
+    bool variantNext = false;
+    while (marker < kSkinMarkerCount && parser.Find("div")) {
+        if (variantNext) {
+            parser.SetAttribute("id", "ZONE" + std::to_string(marker - 1) + "_HAS_BORDER");
+            variantNext = false;
+            continue;
+        }
+        parser.SetAttribute("id", kSkinMarkers[marker]);
+        variantNext = marker >= 1 && marker <= 5;
+        ++marker;
+    }
+    parser.SaveToFile();
+    return marker;
+}
+
 class SkinCorpusTest : public SkinBuildTest {};
 
-TEST_F(SkinCorpusTest, EveryTemplateBecomesASkinThatRendersOrAClearError)
+class SkinCorpusPass : public SkinCorpusTest, public ::testing::WithParamInterface<bool> {};
+
+// Unmarked: the pages as they are. Marked: the same pages with marker ids
+// given to their first divs.
+TEST_P(SkinCorpusPass, EveryTemplateBecomesASkinThatRendersOrAClearError)
 {
+    const bool marked = GetParam();
     const fs::path corpus = CorpusFolder();
     if (corpus.empty() || !fs::exists(corpus / "html" / "MANIFEST.tsv"))
         GTEST_SKIP() << "the corpus (WPE_CORPUS_DIR) is missing";
@@ -59,15 +89,17 @@ TEST_F(SkinCorpusTest, EveryTemplateBecomesASkinThatRendersOrAClearError)
     const auto templates = CorpusTemplates(html);
     ASSERT_GE(templates.size(), 8u);
 
-    std::cout << "| template | markers | files copied | unresolved | skin.xsl bytes | result |\n";
+    std::cout << "| template | markers | variant templates | files copied | unresolved | skin.xsl bytes | result |\n";
     int built = 0;
     for (const CorpusTemplate& t : templates) {
         SCOPED_TRACE(t.folder);
-        const std::string name = "corpus-" + t.folder;
+        const std::string name = std::string(marked ? "marked-" : "corpus-") + t.folder;
         const std::string skin = makeSkinFolder(name);
         const fs::path source = html / t.folder / t.mainFile;
 
         const TSkinImport import = ImportTemplate(source.string(), skin);
+        if (marked)
+            MarkPage(import.templateCopy);
         for (const auto& copy : import.copies) {
             EXPECT_TRUE(fs::exists(fs::path(skin) / copy.target)) << copy.target;
             EXPECT_TRUE(copy.target == "skin.css" || copy.target.rfind("files/", 0) == 0) << copy.target;
@@ -81,7 +113,7 @@ TEST_F(SkinCorpusTest, EveryTemplateBecomesASkinThatRendersOrAClearError)
             EXPECT_THAT(e.message(), ::testing::HasSubstr(import.templateCopy));
             EXPECT_THAT(e.message(), ::testing::HasSubstr("Error:"));
             EXPECT_FALSE(fs::exists(xhtml));
-            std::cout << "| " << t.folder << " | - | " << import.copies.size() << " | " << import.unresolved.size()
+            std::cout << "| " << t.folder << " | - | - | " << import.copies.size() << " | " << import.unresolved.size()
                       << " | - | refused: " << e.message().substr(e.message().find("\r\n") + 2) << " |\n";
             continue;
         }
@@ -117,12 +149,16 @@ TEST_F(SkinCorpusTest, EveryTemplateBecomesASkinThatRendersOrAClearError)
                 << entryName;
         }
         ++built;
-        std::cout << "| " << t.folder << " | " << markers << " | " << import.copies.size() << " | "
+        std::cout << "| " << t.folder << " | " << markers << " | " << FindAllPos("container[@visible='true']/WebPart", xsl, true).size()
+                  << " | " << import.copies.size() << " | "
                   << import.unresolved.size() << " | " << xsl.size() << " | rendered |\n";
     }
     EXPECT_GE(built, 7);
     EXPECT_EQ(FolderSnapshot(html), corpusBefore) << "the corpus was changed";
 }
+
+INSTANTIATE_TEST_SUITE_P(Corpus, SkinCorpusPass, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Marked" : "AsTheyAre"; });
 
 } // namespace
 
