@@ -252,6 +252,15 @@ private:
     template <bool kTwoValues>
     Scan firstBlocks(const unsigned char* t, std::size_t i, std::size_t last) const
     {
+        // Two blocks a turn: one branch for thirty-two windows.
+        for (; last >= 31 && i <= last - 31; i += 32) {
+            std::uint32_t mask = anchorMask<kTwoValues>(t + i) | (anchorMask<kTwoValues>(t + i + 16) << 16);
+            for (; mask != 0; mask &= mask - 1) {
+                const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+                if (equalAt(t + at))
+                    return {at, true};
+            }
+        }
         for (; last >= 15 && i <= last - 15; i += 16) {
             for (unsigned mask = anchorMask<kTwoValues>(t + i); mask != 0; mask &= mask - 1) {
                 const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
