@@ -175,33 +175,41 @@ public:
 private:
     // The rarest byte of the pattern, then the rarest at another position,
     // preferring one of another value: two equal anchors filter little more
-    // than one.
+    // than one. Ties go to the later position. One pass: the tag parser
+    // builds a search for nearly every call.
     void chooseAnchors()
     {
         const std::size_t m = pattern_.size();
         if (m == 0)
             return;
+        const auto* p = reinterpret_cast<const unsigned char*>(pattern_.data());
         auto rank = [&](std::size_t i) {
-            const auto c = static_cast<unsigned char>(pattern_[i]);
-            return caseSensitive_ ? rankOf(c) : std::max(rankOf(c), rankOf(kPartner[c]));
+            return caseSensitive_ ? rankOf(p[i]) : std::max(rankOf(p[i]), rankOf(kPartner[p[i]]));
         };
-        std::size_t a = m - 1;
-        for (std::size_t i = m; i-- > 0;)
-            if (rank(i) < rank(a))
-                a = i;
-        std::size_t b = a;
-        for (std::size_t i = m; i-- > 0;) {
-            if (i == a)
-                continue;
-            const bool differs = pattern_[i] != pattern_[a];
-            const bool bDiffers = b != a && pattern_[b] != pattern_[a];
-            if (b == a || (differs && !bDiffers) || (differs == bDiffers && rank(i) < rank(b)))
-                b = i;
+        // best: the rarest; other: the rarest of another value; same: the
+        // rarest of the best's value at another position.
+        std::size_t best = m - 1, other = m, same = m;
+        unsigned bestRank = rank(best);
+        for (std::size_t i = m - 1; i-- > 0;) {
+            const unsigned r = rank(i);
+            if (r < bestRank) {
+                if (p[i] != p[best])
+                    other = best;
+                else if (same == m || rank(best) <= rank(same))
+                    same = best;
+                best = i;
+                bestRank = r;
+            } else if (p[i] != p[best]) {
+                if (other == m || r < rank(other))
+                    other = i;
+            } else if (same == m || r < rank(same)) {
+                same = i;
+            }
         }
-        offset_[0] = a;
-        offset_[1] = b;
+        offset_[0] = best;
+        offset_[1] = other != m ? other : same != m ? same : best;
         for (int k = 0; k < 2; ++k) {
-            const auto c = static_cast<unsigned char>(pattern_[offset_[k]]);
+            const unsigned char c = p[offset_[k]];
             value_[k][0] = c;
             value_[k][1] = caseSensitive_ ? c : kPartner[c];
             twoValues_ = twoValues_ || value_[k][0] != value_[k][1];
