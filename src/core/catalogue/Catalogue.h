@@ -79,6 +79,10 @@ public:
     // Takes a list out of the category lists (links to it stay valid).
     void DiscardCatData(const TCatData* list);
     bool IsRegistered(const TCatData* list) const { return lists_.count(list) != 0; }
+    // Every registered category list, in no particular order.
+    std::vector<TCatDataPtr> CategoryLists() const;
+    // Registers a list again (undoes DiscardCatData).
+    void RegisterCatData(const TCatDataPtr& list) { lists_.emplace(list.get(), list); }
     size_t CategoryListCount() const { return lists_.size(); }
     // True when entry is in a registered category list other than except.
     bool InOtherCategoryList(const TWPData* entry, const TCatData* except) const;
