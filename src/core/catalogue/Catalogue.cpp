@@ -332,7 +332,7 @@ void TCatalogue::SortTree(TCatTree& tree)
         true);
 }
 
-void TCatalogue::LoadCatalogue(const std::string& storageDir, const ProgressCallback& progress)
+void TCatalogue::LoadCatalogue(const std::string& storageDir, const TLoadProgress& progress)
 {
     storageDir_ = WithTrailingBackslash(storageDir);
     ResetForLoad();

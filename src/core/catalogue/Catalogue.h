@@ -22,7 +22,7 @@ namespace wpe {
 class TXmlDNode;
 
 // Called with the full path of every web part file read and placed.
-using ProgressCallback = std::function<void(const std::string& path)>;
+using TLoadProgress = std::function<void(const std::string& path)>;
 
 // Filter mask bits.
 inline constexpr int kFilterCategoriesOnly = 1;
@@ -96,7 +96,7 @@ public:
     // read as web parts are left out silently. Entries of files already
     // known are refreshed in place, so every holder keeps the same object;
     // entries of files that are gone leave the catalogue.
-    void LoadCatalogue(const std::string& storageDir, const ProgressCallback& progress = {});
+    void LoadCatalogue(const std::string& storageDir, const TLoadProgress& progress = {});
     // LoadCatalogue on the same folder, then re-applies the chosen filter.
     void ReloadCatalogue();
 
