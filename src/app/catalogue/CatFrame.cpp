@@ -187,7 +187,7 @@ QWidget* TCatFrame::BuildBrowseTab()
         browseTree_->canDrop = &TCatFrameState::CanDropOnBrowse;
         browseTree_->drop = [this](TCatNode* d, TCatNode* t, bool copy) { BrowseDrop(d, t, copy); };
     }
-    connect(browseTree_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TCatFrame::BrowseSelected);
+    connect(browseTree_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TCatFrame::BrowseSelected);
     connect(browseTree_, &QTreeView::expanded, this, [this](const QModelIndex& i) { SetExpanded(browseTree_, i, true); });
     connect(browseTree_, &QTreeView::collapsed, this, [this](const QModelIndex& i) { SetExpanded(browseTree_, i, false); });
     connect(browseTree_, &QAbstractItemView::doubleClicked, this, [this] {
@@ -250,7 +250,7 @@ QWidget* TCatFrame::BuildSearchTab()
     listModel_->SetSourceName("WPListView");
     list_->setModel(listModel_);
     list_->installEventFilter(this);
-    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TCatFrame::ListSelected);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TCatFrame::ListSelected);
     connect(list_, &QAbstractItemView::doubleClicked, this, &TCatFrame::OpenSelected);
     lblNoItems_ = new QLabel(kNoItemsText, list_);
     lblNoItems_->setObjectName("lblNoItems");
@@ -376,7 +376,7 @@ QWidget* TCatFrame::BuildEditTab()
             EditChanged(dragged);
         }
     };
-    connect(editTree_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TCatFrame::EditSelected);
+    connect(editTree_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TCatFrame::EditSelected);
     connect(editTree_, &QTreeView::expanded, this, [this](const QModelIndex& i) { SetExpanded(editTree_, i, true); });
     connect(editTree_, &QTreeView::collapsed, this, [this](const QModelIndex& i) { SetExpanded(editTree_, i, false); });
     connect(page->findChild<QToolButton*>("btnExpand"), &QToolButton::clicked, this, [this] { ExpandAll(editTree_, true); });
@@ -497,7 +497,10 @@ TWPData* TCatFrame::SelectedEntry() const
         const TCatNode* node = SelectedBrowseNode();
         return node && node->IsWebPart() ? node->Entry() : nullptr;
     }
-    case TCatTab::Search: return list_->currentIndex().isValid() ? listModel_->Entry(list_->currentIndex().row()) : nullptr;
+    case TCatTab::Search: {
+        const QModelIndexList rows = list_->selectionModel()->selectedRows();
+        return rows.isEmpty() ? nullptr : listModel_->Entry(rows.first().row());
+    }
     default: return nullptr;
     }
 }
@@ -544,8 +547,9 @@ void TCatFrame::TabChanged(int index)
 
     switch (to) {
     case TCatTab::Browse: {
-        if (state_.PageLeft() == TCatTab::Search && list_->currentIndex().isValid()) {
-            const TWPData* entry = listModel_->Entry(list_->currentIndex().row());
+        const QModelIndexList rows = list_->selectionModel()->selectedRows();
+        if (state_.PageLeft() == TCatTab::Search && !rows.isEmpty()) {
+            const TWPData* entry = listModel_->Entry(rows.first().row());
             const TCatNode* first = nullptr;
             catalogue_.BrowseTree().ForEach([&](TCatNode* n) {
                 if (!first && n->IsWebPart() && n->Entry() == entry)
@@ -720,7 +724,8 @@ void TCatFrame::SearchTextChanged(const QString& text)
 
 void TCatFrame::ListSelected()
 {
-    const TWPData* entry = list_->currentIndex().isValid() ? listModel_->Entry(list_->currentIndex().row()) : nullptr;
+    const QModelIndexList rows = list_->selectionModel()->selectedRows();
+    const TWPData* entry = rows.isEmpty() ? nullptr : listModel_->Entry(rows.first().row());
     if (!entry)
         return;
     uiDescr2_->setText(CatalogueText(entry->description));

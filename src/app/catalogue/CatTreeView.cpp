@@ -17,6 +17,7 @@ TCatTreeView::TCatTreeView(QWidget* parent) : QTreeView(parent)
     setHeaderHidden(true);
     setUniformRowHeights(true);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(true);
     // The view scrolls by one node itself while a drag hovers at an edge.
     setAutoScroll(false);
