@@ -1,6 +1,7 @@
 #include "shell/MainForm.h"
 #include "dialogs/NewItemsForm.h"
 
+#include "catalogue/CategoryChanges.h"
 #include "shell/AboutBox.h"
 #include "shell/AppEventHooks.h"
 #include "shell/CatalogueHook.h"
@@ -94,8 +95,10 @@ void TMainForm::BuildLayout()
     leftPane_->setObjectName("LeftPageControl");
     leftPane_->setTabPosition(QTabWidget::South);
     leftPane_->addTab(NotePage(leftPane_, "tabFiles", "The file pane is not available in this version."), "Files");
-    leftPane_->addTab(NotePage(leftPane_, "tabCategories", "The catalogue is not available in this version."),
-                      "Categories");
+    auto* categories = new QWidget(leftPane_);
+    categories->setObjectName("tabCategories");
+    (new QVBoxLayout(categories))->setContentsMargins(0, 0, 0, 0);
+    leftPane_->addTab(categories, "Categories");
 
     auto* right = new QWidget(splitter_);
     right->setObjectName("RightPane");

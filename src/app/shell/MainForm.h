@@ -22,7 +22,11 @@ class QTabWidget;
 namespace wpe {
 
 class ICatalogueHook;
+class ICatalogueSelection;
+class IOpenWebParts;
 class ISettingsStore;
+class TCatFrame;
+class TCategoryForm;
 class TAboutBox;
 class TCommandTable;
 class TDocumentTabs;
@@ -102,6 +106,10 @@ public:
 
     // Installs the catalogue frame's side of the editors' catalogue calls.
     void SetCatalogue(ICatalogueHook* catalogue);
+    // The catalogue frame's selection for "Add to the Start Page"; null
+    // until the frame exists.
+    ICatalogueSelection* CatalogueSelection();
+    TCatFrame* CatalogueFrame() const { return catFrame_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -125,6 +133,9 @@ private:
     void FocusChanged(QWidget* old, QWidget* now);
     void LoadWindowState();
     void SaveWindowState();
+    void CreateCatalogueFrame();
+    void LoadCatalogueFrame(const std::function<void(const std::string&)>& progress);
+    bool SaveCatalogueFrame();
 
     TMainFormSetup setup_;
     TAppFolders folders_;
@@ -132,6 +143,9 @@ private:
     std::unique_ptr<TWPCommentFile> comments_;
     std::unique_ptr<ICatalogueHook> noCatalogue_;
     ICatalogueHook* catalogue_ = nullptr;
+    TCatFrame* catFrame_ = nullptr;
+    TCategoryForm* categoryForm_ = nullptr;
+    std::unique_ptr<IOpenWebParts> openParts_;
     TCommandTable* commands_ = nullptr;
     TMainStatusBar* statusBar_ = nullptr;
     QSplitter* splitter_ = nullptr;

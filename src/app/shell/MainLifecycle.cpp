@@ -76,9 +76,11 @@ void TMainForm::StartUp()
 
     if (setup_.hooks.createCatalogueFrame)
         setup_.hooks.createCatalogueFrame(leftPane_->widget(1));
+    else
+        CreateCatalogueFrame();
     Step("Reading categories...");
-    if (baseReady_ && setup_.hooks.loadCatalogue)
-        setup_.hooks.loadCatalogue(ProgressCallback);
+    if (baseReady_)
+        setup_.hooks.loadCatalogue ? setup_.hooks.loadCatalogue(ProgressCallback) : LoadCatalogueFrame(ProgressCallback);
 
     // An unreadable comments file leaves the store without a root; it is
     // then not written back at exit, so the file is never replaced by a
@@ -117,7 +119,7 @@ bool TMainForm::ShutDown()
             setup_.settings->Write(kLastDirValue, WithTrailingBackslash(folder), "");
     }
 
-    if (setup_.hooks.saveCatalogueChanges && !setup_.hooks.saveCatalogueChanges())
+    if (!(setup_.hooks.saveCatalogueChanges ? setup_.hooks.saveCatalogueChanges() : SaveCatalogueFrame()))
         return false;
 
     if (comments_ && comments_->HasRoot()) {
