@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace wpe {
@@ -233,25 +232,37 @@ void TZoneDesigner::OpenSelected(TZoneList* list)
 void TZoneDesigner::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!sizesRestored_) {
-        sizesRestored_ = true;
-        // The splitters know their full size only once the page is laid out.
-        QTimer::singleShot(0, this, [this] { RestoreSizes(); });
-    }
+    RestoreSizes();
 }
 
+void TZoneDesigner::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    RestoreSizes();
+}
+
+// The stored sizes fit only once the page has its full size, so each
+// splitter takes them at the first chance they fit, and only then.
 void TZoneDesigner::RestoreSizes()
 {
+    if (!isVisible() || (rowsRestored_ && columnsRestored_))
+        return;
     ZoneSizes s;
-    auto three = [](QSplitter* splitter, int first, int last) {
+    auto apply = [](QSplitter* splitter, const QVariant& firstValue, const QVariant& lastValue) {
+        if (!firstValue.isValid() || !lastValue.isValid())
+            return true;  // nothing stored
+        const int first = firstValue.toInt(), last = lastValue.toInt();
         const QList<int> now = splitter->sizes();
         const int total = now.value(0) + now.value(1) + now.value(2);
         if (first <= 0 || last <= 0 || first + last >= total)
-            return;
+            return false;
         splitter->setSizes({first, total - first - last, last});
+        return true;
     };
-    three(rows_, s.value("Zone1Height", 0).toInt(), s.value("Zone5Height", 0).toInt());
-    three(columns_, s.value("Zone2Width", 0).toInt(), s.value("Zone4Width", 0).toInt());
+    if (!rowsRestored_)
+        rowsRestored_ = apply(rows_, s.value("Zone1Height"), s.value("Zone5Height"));
+    if (!columnsRestored_)
+        columnsRestored_ = apply(columns_, s.value("Zone2Width"), s.value("Zone4Width"));
 }
 
 void TZoneDesigner::SaveSizes() const

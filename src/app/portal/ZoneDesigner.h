@@ -46,6 +46,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* ZonePanel(int zone, int columns, QWidget* parent);
@@ -61,7 +62,8 @@ private:
     std::array<TZoneList*, 5> lists_{};
     QSplitter* rows_ = nullptr;     // zone 1 strip, columns, zone 5 strip
     QSplitter* columns_ = nullptr;  // zones 2, 3 and 4
-    bool sizesRestored_ = false;
+    bool rowsRestored_ = false;
+    bool columnsRestored_ = false;
 };
 
 } // namespace wpe

@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QWebEngineView>
 #include <Qsci/qsciscintilla.h>
@@ -386,4 +388,25 @@ TEST_F(PortalTabTest, HistoryOfChangesShowsTheHiddenPage)
     auto* view = Tab().findChild<QWebEngineView*>("wbHistory");
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->url().toLocalFile().toStdString(), (root / "BIN").string() + "/history.html");
+}
+
+TEST_F(PortalTabTest, ZoneStripAndColumnSizesComeBack)
+{
+    {
+        QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Orlendt", "WebParts Editor");
+        s.beginGroup("MainForm");
+        s.setValue("Zone1Height", 150);
+        s.setValue("Zone5Height", 170);
+        s.setValue("Zone2Width", 200);
+        s.setValue("Zone4Width", 230);
+    }
+    Portal();
+    auto* rows = Tab().findChild<QSplitter*>("splZoneRows");
+    auto* columns = Tab().findChild<QSplitter*>("splZoneColumns");
+    ASSERT_TRUE(rows && columns);
+    QApplication::processEvents();
+    EXPECT_EQ(rows->sizes().value(0), 150);
+    EXPECT_EQ(rows->sizes().value(2), 170);
+    EXPECT_EQ(columns->sizes().value(0), 200);
+    EXPECT_EQ(columns->sizes().value(2), 230);
 }
