@@ -131,6 +131,13 @@ void TMainForm::BuildLayout()
     hooks.tabsChanged = [this] { UpdateCommandStates(); };
     tabs_ = new TDocumentTabs(mainPageControl_, *this, setup_.editors, std::move(hooks), this);
     connect(portalTab_, &TPortalTab::pageChanged, this, [this] { ShowPortalStatus(); });
+    connect(portalTab_, &TPortalTab::statusChanged, this, [this] {
+        if (mainPageControl_->currentIndex() == 0)
+            ShowPortalStatus();
+    });
+    portalTab_->SetHost({[this] { return folders_; }, [this](const std::string& path) { OpenWebPartDocument(path); },
+                         [this](const std::string& path) { OpenSkinDocument(path); },
+                         [this] { mainPageControl_->setCurrentIndex(0); }});
     UpdateCommandStates();
     connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);
     resize(1000, 700);
@@ -146,8 +153,15 @@ void TMainForm::ConnectCommands()
     connect(c.miNewWebPart, &QAction::triggered, this, [this] { tabs_->NewWebPart(); });
     connect(c.miNewSkin, &QAction::triggered, this, [this] { tabs_->NewSkin(); });
     connect(c.miOpen, &QAction::triggered, this, &TMainForm::OpenFromDialog);
-    connect(c.miSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
-    connect(c.tbSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
+    // "&Save" on the Portal tab saves the desk source when it is shown.
+    auto save = [this] {
+        if (mainPageControl_->currentIndex() == 0)
+            portalTab_->SaveDeskSource();
+        else
+            tabs_->SaveActive(false);
+    };
+    connect(c.miSave, &QAction::triggered, this, save);
+    connect(c.tbSave, &QAction::triggered, this, save);
     connect(c.miSaveAs, &QAction::triggered, this, [this] { tabs_->SaveActive(true); });
     connect(c.miSaveAll, &QAction::triggered, this, [this] { tabs_->SaveAll(); });
     connect(c.miClose, &QAction::triggered, this, [this] { CloseActiveTab(false); });
@@ -173,6 +187,7 @@ void TMainForm::ConnectCommands()
     connect(c.miNextTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(true); });
     connect(c.miPrevTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(false); });
     connect(c.miAbout, &QAction::triggered, this, &TMainForm::ShowAbout);
+    connect(c.miHistory, &QAction::triggered, portalTab_, &TPortalTab::ShowHistory);
 }
 
 // ---- document operations ----
@@ -180,6 +195,7 @@ void TMainForm::ConnectCommands()
 void TMainForm::OpenWebPartDocument(const std::string& path) { tabs_->OpenWebPartDocument(path); }
 void TMainForm::OpenSkinDocument(const std::string& path) { tabs_->OpenSkinDocument(path); }
 int TMainForm::FindSkinTab(const std::string& skinName) const { return tabs_->FindSkinTab(skinName); }
+void TMainForm::RefreshSkins() { portalTab_->RefreshSkins(); }
 IDocumentEditor* TMainForm::NewWebPartTab() { return tabs_->NewWebPartTab(); }
 IDocumentEditor* TMainForm::NewSkinTab() { return tabs_->NewSkinTab(); }
 bool TMainForm::CloseActiveTab(bool remember) { return tabs_->CloseActiveTab(remember); }
@@ -266,7 +282,7 @@ void TMainForm::ShowPortalStatus()
     case PortalStatusName::StorageDir: statusBar_->SetDocumentName(folders_.StorageDir); break;
     case PortalStatusName::SkinsDir: statusBar_->SetDocumentName(folders_.SkinsDir); break;
     case PortalStatusName::PortalDir: statusBar_->SetDocumentName(folders_.PortalDir); break;
-    case PortalStatusName::DeskFile: statusBar_->SetDocumentName(folders_.PortalDir + "desk.xml"); break;
+    case PortalStatusName::DeskFile: portalTab_->FillDeskStatus(*statusBar_); break;
     case PortalStatusName::ServerUrl:
         if (baseReady_ && setup_.portalSetting) {
             try {
@@ -352,7 +368,7 @@ void TMainForm::BuildSkin()
 
 void TMainForm::DeleteCommand()
 {
-    // The zone designer's delete runs here first once it is part of the program.
+    portalTab_->DeleteZoneSelection();
     RunEditCommand(EditCommand::Delete);
 }
 

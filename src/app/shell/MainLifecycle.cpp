@@ -8,6 +8,7 @@
 #include "shell/LastOpenedFiles.h"
 #include "shell/MainForm.h"
 #include "shell/MainStatusBar.h"
+#include "shell/PortalTab.h"
 #include "shell/SettingsStore.h"
 #include "util/Dialogs.h"
 #include "util/Paths.h"
@@ -104,11 +105,15 @@ void TMainForm::StartUp()
     Step("Reading portal...");
     if (baseReady_ && setup_.hooks.refreshPortalLists)
         setup_.hooks.refreshPortalLists();
+    else if (baseReady_)
+        portalTab_->RefreshLists();
     RefreshStatus();
 }
 
 bool TMainForm::ShutDown()
 {
+    if (!portalTab_->QueryClose())
+        return false;
     setup_.settings->DeleteKey(kLastOpenedFilesKey);
     if (!CloseAllTabs(true))
         return false;
