@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -91,6 +92,37 @@ bool LogRecordMatches(const TLogRecord& record, std::string_view filter)
     if (filter.empty())
         return true;
     return FindPos(filter, record.message, false, true, 1) != 0 || FindPos(filter, record.source, false, true, 1) != 0;
+}
+
+std::vector<TLogRecord> TLogTail::Poll()
+{
+    std::vector<TLogRecord> records;
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(fs::path(path_), ec);
+    if (ec)
+        return records;
+    if (size < offset_) {
+        offset_ = 0;
+        partial_.clear();
+    }
+    if (size == offset_)
+        return records;
+    std::ifstream in(path_, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset_));
+    // A bounded read per poll keeps a huge log from freezing its viewer.
+    const std::uintmax_t want = std::min<std::uintmax_t>(size - offset_, 4u << 20);
+    std::string chunk(static_cast<std::size_t>(want), '\0');
+    in.read(chunk.data(), static_cast<std::streamsize>(want));
+    chunk.resize(static_cast<std::size_t>(in.gcount()));
+    offset_ += chunk.size();
+    partial_ += chunk;
+    std::size_t start = 0;
+    for (std::size_t end = partial_.find('\n'); end != std::string::npos; end = partial_.find('\n', start)) {
+        records.push_back(ParseLogLine(std::string_view(partial_).substr(start, end - start)));
+        start = end + 1;
+    }
+    partial_.erase(0, start);
+    return records;
 }
 
 } // namespace wpe

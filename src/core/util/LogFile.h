@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wpe {
 
@@ -50,6 +51,20 @@ std::string FormatLogRecord(const TLogRecord& record);
 // True when filter is empty or occurs in the source or message without
 // regard to case.
 bool LogRecordMatches(const TLogRecord& record, std::string_view filter);
+
+// Follows a log file as it grows: each Poll gives the records written since
+// the last one. A file that got smaller (rotated or cleared) is read again
+// from its start; a line still being written waits for its line end.
+class TLogTail {
+public:
+    explicit TLogTail(std::string path) : path_(std::move(path)) {}
+    std::vector<TLogRecord> Poll();
+
+private:
+    std::string path_;
+    std::uintmax_t offset_ = 0;
+    std::string partial_;
+};
 
 // The current time as the log writes it.
 std::string LogTimeNow();

@@ -3,6 +3,7 @@
 #include "PortalTestSupport.h"
 
 #include "portal/StartPage.h"
+#include "portal/StaticExport.h"
 
 #include <gmock/gmock.h>
 
@@ -92,4 +93,28 @@ TEST_F(StartPageTest, BuildingWritesDeskHtmlOrExplainsWhyNot)
     base.setElement("user/CurrentSkin", "");
     EXPECT_THROW(BuildStartPage(base), Exception);
     EXPECT_THAT(ReadFileBytes(file), HasSubstr("World News")) << "the last page stays";
+}
+
+TEST_F(StartPageTest, AStaticExportHoldsThePageAndEverythingItLinks)
+{
+    TPortalBase base(root_.string());
+    TTempDir out;
+    const fs::path target = out.path() / "site";
+    const std::vector<std::string> files = ExportStaticPortal(base, target.string());
+    const std::string page = ReadFileBytes(target / "index.html");
+    EXPECT_THAT(page, HasSubstr("World News"));
+    // Every local reference of the page is a file of the export.
+    for (const char* ref : {"skins/Ocean/skin.css", "skins/Ocean/files/minimize.svg", "skins/Ocean/files/edit.svg",
+                            "portal.js", "onload"}) {
+        EXPECT_TRUE(fs::exists(target / ref)) << ref;
+    }
+    EXPECT_THAT(page, HasSubstr("href=\"skins/Ocean/skin.css\""));
+    EXPECT_THAT(page, HasSubstr("src=\"onload?0\""));
+    EXPECT_FALSE(fs::exists(target / "skins" / "Ocean" / "Ocean.cso")) << "skin sources stay home";
+    EXPECT_FALSE(fs::exists(target / "skins" / "Ocean" / "skin.xsl"));
+    EXPECT_EQ(files.size(), 3u + 4u);
+
+    fs::remove(root_ / "SKINS" / "Ocean" / "skin.xsl");
+    EXPECT_THROW(ExportStaticPortal(base, (out.path() / "other").string()), Exception);
+    EXPECT_FALSE(fs::exists(out.path() / "other" / "index.html")) << "nothing written when the page fails";
 }

@@ -104,3 +104,33 @@ TEST(SendLogTest, SenderWritesUnderTheSourceNameOnlyOnceAFileIsSet)
     EXPECT_EQ(ParseLogLine(written[0]).message, "hello");
     SetLogSource("");
 }
+
+TEST(LogTailTest, GivesNewRecordsOnlyAndStartsOverAfterARotation)
+{
+    TLogDir dir;
+    const fs::path file = dir.path / "t.log";
+    TLogTail tail(file.string());
+    EXPECT_TRUE(tail.Poll().empty()) << "no file yet";
+    TLogFile log(file.string(), 200, 1);
+    log.Write("s", "one");
+    log.Write("s", "two");
+    auto first = tail.Poll();
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[1].message, "two");
+    EXPECT_TRUE(tail.Poll().empty());
+    {
+        std::ofstream(file, std::ios::app) << "half a li";
+    }
+    EXPECT_TRUE(tail.Poll().empty()) << "a line without its end waits";
+    {
+        std::ofstream(file, std::ios::app) << "ne\n";
+    }
+    auto joined = tail.Poll();
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(joined[0].message, "half a line");
+    for (int i = 0; i < 10; ++i)
+        log.Write("s", "after " + std::to_string(i));
+    auto after = tail.Poll();
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.back().message, "after 9");
+}
