@@ -1,5 +1,6 @@
 #include "shell/MainForm.h"
 #include "dialogs/NewItemsForm.h"
+#include "portal/PortalCommands.h"
 
 #include "shell/AboutBox.h"
 #include "shell/AppEventHooks.h"
@@ -168,6 +169,11 @@ void TMainForm::ConnectCommands()
     connect(c.miNextTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(true); });
     connect(c.miPrevTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(false); });
     connect(c.miAbout, &QAction::triggered, this, &TMainForm::ShowAbout);
+
+    TPortalCommandHooks portal;
+    portal.baseReady = [this] { return baseReady_; };
+    portal.setMessage = [this](const std::string& text) { statusBar_->SetMessage(text); };
+    new TPortalCommands(c, *portalTab_, std::move(portal), this);
 }
 
 // ---- document operations ----
