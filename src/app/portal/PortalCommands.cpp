@@ -43,14 +43,23 @@ std::unique_ptr<TPortalRunner> TPortalCommands::runner() const
 {
     const QString folder = hooks_.programFolder ? QString::fromStdString(hooks_.programFolder())
                                                 : QCoreApplication::applicationDirPath();
-    return std::make_unique<TPortalRunner>(PortalBase().root(), folder, hooks_.launcher);
+    const std::string root = hooks_.portalRoot ? hooks_.portalRoot() : PortalBase().root();
+    return std::make_unique<TPortalRunner>(root, folder, hooks_.launcher);
+}
+
+std::string TPortalCommands::serverAddress() const
+{
+    return hooks_.serverAddress ? hooks_.serverAddress() : GetElementEx("user/Server");
 }
 
 bool TPortalCommands::RequireCurrentSkin()
 {
     try {
         if (!hooks_.baseReady || hooks_.baseReady()) {
-            GetCurrentSkin();
+            if (hooks_.currentSkin)
+                hooks_.currentSkin();
+            else
+                GetCurrentSkin();
             return true;
         }
     } catch (const std::exception&) {
@@ -96,7 +105,7 @@ void TPortalCommands::BuildAndView()
 {
     if (!RequireCurrentSkin())
         return;
-    runner()->ViewPortalInBrowser(GetElementEx("user/Server"));
+    runner()->ViewPortalInBrowser(serverAddress());
 }
 
 void TPortalCommands::RunLogViewer()
@@ -111,7 +120,7 @@ void TPortalCommands::ShowPreview()
     if (!RequireCurrentSkin())
         return;
     runner()->EnsurePortalServer();
-    preview_->Load(QString::fromStdString(GetElementEx("user/Server")));
+    preview_->Load(QString::fromStdString(serverAddress()));
 }
 
 } // namespace wpe

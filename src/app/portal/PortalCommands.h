@@ -19,6 +19,9 @@ class TPreviewPage;
 
 struct TPortalCommandHooks {
     std::function<bool()> baseReady;                          // the portal library opened
+    std::function<std::string()> currentSkin;                 // raises when no skin is current
+    std::function<std::string()> serverAddress;               // "user/Server"
+    std::function<std::string()> portalRoot;                  // the folder holding PORTAL, SKINS, ...
     std::function<void(const std::string&)> setMessage;       // the status bar's message panel
     std::function<std::string()> programFolder;               // where ombrelsvc lives
     TLauncher launcher = TLauncher::System();
@@ -44,6 +47,7 @@ public:
 
 private:
     std::unique_ptr<TPortalRunner> runner() const;
+    std::string serverAddress() const;
 
     TPortalTab& portalTab_;
     TPortalCommandHooks hooks_;

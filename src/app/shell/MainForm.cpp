@@ -22,6 +22,7 @@
 #include "webpart/WPComment.h"
 
 #include <QAbstractItemView>
+#include <stdexcept>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -172,6 +173,13 @@ void TMainForm::ConnectCommands()
 
     TPortalCommandHooks portal;
     portal.baseReady = [this] { return baseReady_; };
+    portal.currentSkin = [this] {
+        if (!setup_.currentSkin)
+            throw std::runtime_error("no current skin");
+        return setup_.currentSkin();
+    };
+    portal.serverAddress = [this] { return setup_.portalSetting ? setup_.portalSetting("user/Server") : std::string(); };
+    portal.portalRoot = [this] { return ExtractFilePath(WithoutTrailingDelimiter(folders_.PortalDir)); };
     portal.setMessage = [this](const std::string& text) { statusBar_->SetMessage(text); };
     new TPortalCommands(c, *portalTab_, std::move(portal), this);
 }
