@@ -1,5 +1,6 @@
 #include "shell/MainForm.h"
 #include "dialogs/NewItemsForm.h"
+#include "portal/PortalCommands.h"
 
 #include "catalogue/CategoryChanges.h"
 #include "shell/AboutBox.h"
@@ -23,6 +24,7 @@
 #include "webpart/WPComment.h"
 
 #include <QAbstractItemView>
+#include <stdexcept>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -188,6 +190,18 @@ void TMainForm::ConnectCommands()
     connect(c.miPrevTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(false); });
     connect(c.miAbout, &QAction::triggered, this, &TMainForm::ShowAbout);
     connect(c.miHistory, &QAction::triggered, portalTab_, &TPortalTab::ShowHistory);
+
+    TPortalCommandHooks portal;
+    portal.baseReady = [this] { return baseReady_; };
+    portal.currentSkin = [this] {
+        if (!setup_.currentSkin)
+            throw std::runtime_error("no current skin");
+        return setup_.currentSkin();
+    };
+    portal.serverAddress = [this] { return setup_.portalSetting ? setup_.portalSetting("user/Server") : std::string(); };
+    portal.portalRoot = [this] { return ExtractFilePath(WithoutTrailingDelimiter(folders_.PortalDir)); };
+    portal.setMessage = [this](const std::string& text) { statusBar_->SetMessage(text); };
+    new TPortalCommands(c, *portalTab_, std::move(portal), this);
 }
 
 // ---- document operations ----

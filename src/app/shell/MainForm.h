@@ -56,6 +56,7 @@ struct TMainFormSetup {
     std::function<void()> initBase;         // opens the portal; raises when it cannot
     std::function<std::string(const std::string&)> absolutePath;  // GetAbsolutePath
     std::function<std::string(const std::string&)> portalSetting; // GetElementEx
+    std::function<std::string()> currentSkin;                     // GetCurrentSkin; raises when none
     std::function<bool(const std::string&, const std::string&)> fileHasElement;
     EditorFactories editors;
     TMainFormHooks hooks;

@@ -188,7 +188,11 @@ std::string ExecuteGeneratorStr(const std::string& xml, const std::string& xsl, 
 
 std::string BuildPortalPage()
 {
-    return BuildStartPage(PortalBase());
+    // The same page the portal server serves, linked content included.
+    TContentCache cache = MakePortalContentCache(PortalBase().absolutePath("CACHE"));
+    TStartPageOptions options;
+    options.cache = &cache;
+    return BuildStartPage(PortalBase(), options);
 }
 
 } // namespace wpe

@@ -7,6 +7,7 @@
 //
 // Tests and tools that need their own portal use TPortalBase directly.
 
+#include "portal/ContentCache.h"
 #include "portal/ElementFile.h"
 #include "portal/ErrorHandler.h"
 #include "portal/PortalBase.h"

@@ -586,6 +586,11 @@ void TPortalBase::refreshGenerator() const
     generator_.setDtdPrefix(declarations);
 }
 
+std::string DtdEntityValue(std::string_view value)
+{
+    return entityValue(value);
+}
+
 const TXslGenerator& TPortalBase::generator() const
 {
     refreshGenerator();

@@ -122,6 +122,9 @@ private:
 // Validates a web part identifier for the desk; raises when it cannot be one.
 void CheckWebPartId(const std::string& id);
 
+// value made fit for a quoted entity value of a DTD: it reads back as itself.
+std::string DtdEntityValue(std::string_view value);
+
 // Writes a document with one element per line, two spaces per level and
 // CR LF line ends; elements holding text are written on one line as they are.
 std::string FormatXmlDocument(const TXmlDDocument& doc);
