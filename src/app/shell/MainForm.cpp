@@ -1,6 +1,7 @@
 #include "shell/MainForm.h"
 #include "dialogs/NewItemsForm.h"
 #include "portal/PortalCommands.h"
+#include "files/FilePane.h"
 
 #include "catalogue/CategoryChanges.h"
 #include "shell/AboutBox.h"
@@ -20,6 +21,7 @@
 #include "skin/SkinFolder.h"
 #include "shell/VersionInfo.h"
 #include "util/Dialogs.h"
+#include "util/Files.h"
 #include "util/Paths.h"
 #include "webpart/WPComment.h"
 
@@ -96,7 +98,8 @@ void TMainForm::BuildLayout()
     leftPane_ = new QTabWidget(splitter_);
     leftPane_->setObjectName("LeftPageControl");
     leftPane_->setTabPosition(QTabWidget::South);
-    leftPane_->addTab(NotePage(leftPane_, "tabFiles", "The file pane is not available in this version."), "Files");
+    filePane_ = new TFilePane(leftPane_);
+    leftPane_->addTab(filePane_, "Files");
     auto* categories = new QWidget(leftPane_);
     categories->setObjectName("tabCategories");
     (new QVBoxLayout(categories))->setContentsMargins(0, 0, 0, 0);
@@ -132,6 +135,8 @@ void TMainForm::BuildLayout()
     hooks.cyclePortalPage = [this](bool forward) { portalTab_->CyclePage(forward); };
     hooks.tabsChanged = [this] { UpdateCommandStates(); };
     tabs_ = new TDocumentTabs(mainPageControl_, *this, setup_.editors, std::move(hooks), this);
+    connect(filePane_, &TFilePane::openRequested, this,
+            [this](const QString& path) { tabs_->OpenDocument(OpenSource::FilePane, path.toStdString()); });
     connect(portalTab_, &TPortalTab::pageChanged, this, [this] { ShowPortalStatus(); });
     connect(portalTab_, &TPortalTab::statusChanged, this, [this] {
         if (mainPageControl_->currentIndex() == 0)
@@ -220,8 +225,38 @@ void TMainForm::OpenFromDialog()
     FileDialogOptions o;
     o.title = "Open";
     o.filter = openFilter_;
-    if (auto path = Dialogs().ChooseOpenFile(o))
+    o.initialDir = DialogFolder();
+    if (auto path = Dialogs().ChooseOpenFile(o)) {
+        dialogFolder_ = ExtractFilePath(*path);
         tabs_->OpenDocument(OpenSource::OpenDialog, *path);
+    }
+}
+
+std::string TMainForm::DialogFolder() const
+{
+    if (!dialogFolder_.empty())
+        return dialogFolder_;
+    std::string folder = filePane_->CurrentFolder();
+    if (!folder.empty())
+        return WithTrailingBackslash(folder);
+    return folders_.StorageDir;
+}
+
+void TMainForm::OpenFiles(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths) {
+        if (!FileExists(path)) {
+            Dialogs().Show(MsgKind::Error, "\"" + path + "\" doesn't exists");
+            continue;
+        }
+        switch (KindOfFile(path)) {
+        case DocumentKind::Skin: tabs_->OpenSkinDocument(path); break;
+        case DocumentKind::WebPart: tabs_->OpenWebPartDocument(path); break;
+        case DocumentKind::None:
+            Dialogs().Show(MsgKind::Error, path + " is neither a web part nor a skin file.");
+            break;
+        }
+    }
 }
 
 void TMainForm::ImportSkinFromTemplate()
@@ -241,6 +276,7 @@ void TMainForm::ImportSkinFromTemplate()
     FileDialogOptions o;
     o.title = "Import skin from template";
     o.filter = kHtmlTemplateFilter;
+    o.initialDir = DialogFolder();
     auto html = Dialogs().ChooseOpenFile(o);
     if (!html)
         return;
@@ -258,6 +294,7 @@ void TMainForm::ImportSkinFromTemplate()
             FileDialogOptions s;
             s.title = "Style sheet";
             s.filter = kStyleSheetFilter;
+            s.initialDir = ExtractFilePath(*html);
             if (auto chosen = Dialogs().ChooseOpenFile(s))
                 css = *chosen;
         }
@@ -447,7 +484,7 @@ std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& proposed
     o.filter = kSaveWebPartFilter;
     o.defaultExt = "xml";
     o.fileName = proposedName;
-    o.initialDir = initialDir;
+    o.initialDir = initialDir.empty() ? DialogFolder() : initialDir;
     return Dialogs().ChooseSaveFile(o);
 }
 
