@@ -130,6 +130,7 @@ int main(int argc, char** argv)
             setup.initBase = [argc, argv] { InitBase(ResolvePortalRootFromArgs(argc, argv)); };
             setup.absolutePath = [](const std::string& rel) { return GetAbsolutePath(rel); };
             setup.portalSetting = [](const std::string& path) { return GetElementEx(path); };
+            setup.currentSkin = [] { return GetCurrentSkin(); };
             setup.fileHasElement = [](const std::string& file, const std::string& element) {
                 return HasElementInFile(file, element);
             };

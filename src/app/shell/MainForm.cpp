@@ -1,7 +1,9 @@
 #include "shell/MainForm.h"
 #include "dialogs/NewItemsForm.h"
+#include "portal/PortalCommands.h"
 #include "files/FilePane.h"
 
+#include "catalogue/CategoryChanges.h"
 #include "shell/AboutBox.h"
 #include "shell/AppEventHooks.h"
 #include "shell/CatalogueHook.h"
@@ -24,6 +26,7 @@
 #include "webpart/WPComment.h"
 
 #include <QAbstractItemView>
+#include <stdexcept>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -97,8 +100,10 @@ void TMainForm::BuildLayout()
     leftPane_->setTabPosition(QTabWidget::South);
     filePane_ = new TFilePane(leftPane_);
     leftPane_->addTab(filePane_, "Files");
-    leftPane_->addTab(NotePage(leftPane_, "tabCategories", "The catalogue is not available in this version."),
-                      "Categories");
+    auto* categories = new QWidget(leftPane_);
+    categories->setObjectName("tabCategories");
+    (new QVBoxLayout(categories))->setContentsMargins(0, 0, 0, 0);
+    leftPane_->addTab(categories, "Categories");
 
     auto* right = new QWidget(splitter_);
     right->setObjectName("RightPane");
@@ -133,6 +138,13 @@ void TMainForm::BuildLayout()
     connect(filePane_, &TFilePane::openRequested, this,
             [this](const QString& path) { tabs_->OpenDocument(OpenSource::FilePane, path.toStdString()); });
     connect(portalTab_, &TPortalTab::pageChanged, this, [this] { ShowPortalStatus(); });
+    connect(portalTab_, &TPortalTab::statusChanged, this, [this] {
+        if (mainPageControl_->currentIndex() == 0)
+            ShowPortalStatus();
+    });
+    portalTab_->SetHost({[this] { return folders_; }, [this](const std::string& path) { OpenWebPartDocument(path); },
+                         [this](const std::string& path) { OpenSkinDocument(path); },
+                         [this] { mainPageControl_->setCurrentIndex(0); }});
     UpdateCommandStates();
     connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);
     resize(1000, 700);
@@ -148,8 +160,15 @@ void TMainForm::ConnectCommands()
     connect(c.miNewWebPart, &QAction::triggered, this, [this] { tabs_->NewWebPart(); });
     connect(c.miNewSkin, &QAction::triggered, this, [this] { tabs_->NewSkin(); });
     connect(c.miOpen, &QAction::triggered, this, &TMainForm::OpenFromDialog);
-    connect(c.miSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
-    connect(c.tbSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
+    // "&Save" on the Portal tab saves the desk source when it is shown.
+    auto save = [this] {
+        if (mainPageControl_->currentIndex() == 0)
+            portalTab_->SaveDeskSource();
+        else
+            tabs_->SaveActive(false);
+    };
+    connect(c.miSave, &QAction::triggered, this, save);
+    connect(c.tbSave, &QAction::triggered, this, save);
     connect(c.miSaveAs, &QAction::triggered, this, [this] { tabs_->SaveActive(true); });
     connect(c.miSaveAll, &QAction::triggered, this, [this] { tabs_->SaveAll(); });
     connect(c.miClose, &QAction::triggered, this, [this] { CloseActiveTab(false); });
@@ -175,6 +194,19 @@ void TMainForm::ConnectCommands()
     connect(c.miNextTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(true); });
     connect(c.miPrevTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(false); });
     connect(c.miAbout, &QAction::triggered, this, &TMainForm::ShowAbout);
+    connect(c.miHistory, &QAction::triggered, portalTab_, &TPortalTab::ShowHistory);
+
+    TPortalCommandHooks portal;
+    portal.baseReady = [this] { return baseReady_; };
+    portal.currentSkin = [this] {
+        if (!setup_.currentSkin)
+            throw std::runtime_error("no current skin");
+        return setup_.currentSkin();
+    };
+    portal.serverAddress = [this] { return setup_.portalSetting ? setup_.portalSetting("user/Server") : std::string(); };
+    portal.portalRoot = [this] { return ExtractFilePath(WithoutTrailingDelimiter(folders_.PortalDir)); };
+    portal.setMessage = [this](const std::string& text) { statusBar_->SetMessage(text); };
+    new TPortalCommands(c, *portalTab_, std::move(portal), this);
 }
 
 // ---- document operations ----
@@ -182,6 +214,7 @@ void TMainForm::ConnectCommands()
 void TMainForm::OpenWebPartDocument(const std::string& path) { tabs_->OpenWebPartDocument(path); }
 void TMainForm::OpenSkinDocument(const std::string& path) { tabs_->OpenSkinDocument(path); }
 int TMainForm::FindSkinTab(const std::string& skinName) const { return tabs_->FindSkinTab(skinName); }
+void TMainForm::RefreshSkins() { portalTab_->RefreshSkins(); }
 IDocumentEditor* TMainForm::NewWebPartTab() { return tabs_->NewWebPartTab(); }
 IDocumentEditor* TMainForm::NewSkinTab() { return tabs_->NewSkinTab(); }
 bool TMainForm::CloseActiveTab(bool remember) { return tabs_->CloseActiveTab(remember); }
@@ -300,7 +333,7 @@ void TMainForm::ShowPortalStatus()
     case PortalStatusName::StorageDir: statusBar_->SetDocumentName(folders_.StorageDir); break;
     case PortalStatusName::SkinsDir: statusBar_->SetDocumentName(folders_.SkinsDir); break;
     case PortalStatusName::PortalDir: statusBar_->SetDocumentName(folders_.PortalDir); break;
-    case PortalStatusName::DeskFile: statusBar_->SetDocumentName(folders_.PortalDir + "desk.xml"); break;
+    case PortalStatusName::DeskFile: portalTab_->FillDeskStatus(*statusBar_); break;
     case PortalStatusName::ServerUrl:
         if (baseReady_ && setup_.portalSetting) {
             try {
@@ -386,7 +419,7 @@ void TMainForm::BuildSkin()
 
 void TMainForm::DeleteCommand()
 {
-    // The zone designer's delete runs here first once it is part of the program.
+    portalTab_->DeleteZoneSelection();
     RunEditCommand(EditCommand::Delete);
 }
 

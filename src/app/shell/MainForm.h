@@ -23,7 +23,11 @@ class QTabWidget;
 namespace wpe {
 
 class ICatalogueHook;
+class ICatalogueSelection;
+class IOpenWebParts;
 class ISettingsStore;
+class TCatFrame;
+class TCategoryForm;
 class TAboutBox;
 class TCommandTable;
 class TDocumentTabs;
@@ -50,6 +54,7 @@ struct TMainFormSetup {
     std::function<void()> initBase;         // opens the portal; raises when it cannot
     std::function<std::string(const std::string&)> absolutePath;  // GetAbsolutePath
     std::function<std::string(const std::string&)> portalSetting; // GetElementEx
+    std::function<std::string()> currentSkin;                     // GetCurrentSkin; raises when none
     std::function<bool(const std::string&, const std::string&)> fileHasElement;
     EditorFactories editors;
     TMainFormHooks hooks;
@@ -74,7 +79,8 @@ public:
     void OpenWebPartDocument(const std::string& path);
     void OpenSkinDocument(const std::string& path);
     // The position of the skin's tab, or -1.
-    int FindSkinTab(const std::string& skinName) const;
+    int FindSkinTab(const std::string& skinName) const override;
+    void RefreshSkins() override;
     IDocumentEditor* NewWebPartTab();
     IDocumentEditor* NewSkinTab();
     bool CloseActiveTab(bool remember);
@@ -111,6 +117,10 @@ public:
 
     // Installs the catalogue frame's side of the editors' catalogue calls.
     void SetCatalogue(ICatalogueHook* catalogue);
+    // The catalogue frame's selection for "Add to the Start Page"; null
+    // until the frame exists.
+    ICatalogueSelection* CatalogueSelection();
+    TCatFrame* CatalogueFrame() const { return catFrame_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -134,6 +144,9 @@ private:
     void FocusChanged(QWidget* old, QWidget* now);
     void LoadWindowState();
     void SaveWindowState();
+    void CreateCatalogueFrame();
+    void LoadCatalogueFrame(const std::function<void(const std::string&)>& progress);
+    bool SaveCatalogueFrame();
     void Step(const char* text);
     QList<QSplitter*> FramedSplitters() const;
     void ReportPortalFailure(const std::string& cause);
@@ -144,6 +157,9 @@ private:
     std::unique_ptr<TWPCommentFile> comments_;
     std::unique_ptr<ICatalogueHook> noCatalogue_;
     ICatalogueHook* catalogue_ = nullptr;
+    TCatFrame* catFrame_ = nullptr;
+    TCategoryForm* categoryForm_ = nullptr;
+    std::unique_ptr<IOpenWebParts> openParts_;
     TCommandTable* commands_ = nullptr;
     TMainStatusBar* statusBar_ = nullptr;
     QSplitter* splitter_ = nullptr;

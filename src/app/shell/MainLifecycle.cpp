@@ -113,11 +113,13 @@ void TMainForm::StartUp()
     // 6. The catalogue frame in the Categories tab.
     if (setup_.hooks.createCatalogueFrame)
         setup_.hooks.createCatalogueFrame(leftPane_->widget(1));
+    else
+        CreateCatalogueFrame();
 
     // 7. The catalogue's data.
     Step("Reading categories...");
-    if (baseReady_ && setup_.hooks.loadCatalogue)
-        setup_.hooks.loadCatalogue(ProgressCallback);
+    if (baseReady_)
+        setup_.hooks.loadCatalogue ? setup_.hooks.loadCatalogue(ProgressCallback) : LoadCatalogueFrame(ProgressCallback);
 
     // 8. Status bar service (made with the window) and the comments file. An
     // unreadable comments file leaves the store without a root; it is then
@@ -149,6 +151,8 @@ void TMainForm::StartUp()
     Step("Reading portal...");
     if (baseReady_ && setup_.hooks.refreshPortalLists)
         setup_.hooks.refreshPortalLists();
+    else if (baseReady_)
+        portalTab_->RefreshLists();
     RefreshStatus();
 }
 
@@ -166,6 +170,8 @@ void TMainForm::ReportPortalFailure(const std::string& cause)
 
 bool TMainForm::ShutDown()
 {
+    if (!portalTab_->QueryClose())
+        return false;
     setup_.settings->DeleteKey(kLastOpenedFilesKey);
     if (!CloseAllTabs(true))
         return false;
@@ -178,7 +184,7 @@ bool TMainForm::ShutDown()
             setup_.settings->Write(kLastDirValue, WithTrailingBackslash(folder), "");
     }
 
-    if (setup_.hooks.saveCatalogueChanges && !setup_.hooks.saveCatalogueChanges())
+    if (!(setup_.hooks.saveCatalogueChanges ? setup_.hooks.saveCatalogueChanges() : SaveCatalogueFrame()))
         return false;
 
     if (comments_ && comments_->HasRoot()) {
