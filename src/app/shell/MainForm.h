@@ -148,7 +148,6 @@ private:
     void LoadCatalogueFrame(const std::function<void(const std::string&)>& progress);
     bool SaveCatalogueFrame();
     void Step(const char* text);
-    QList<QSplitter*> FramedSplitters() const;
     void ReportPortalFailure(const std::string& cause);
 
     TMainFormSetup setup_;

@@ -9,7 +9,6 @@
 #include "shell/LastOpenedFiles.h"
 #include "shell/MainForm.h"
 #include "shell/MainStatusBar.h"
-#include "shell/PortalTab.h"
 #include "shell/SettingsStore.h"
 #include "shell/FileList.h"
 #include "util/Dialogs.h"
@@ -222,27 +221,8 @@ void TMainForm::showEvent(QShowEvent* event)
             restoreState(s.value("WindowState").toByteArray());
         // The toolbar follows its menu entry, not the dock layout.
         commands_->toolBar->setVisible(commands_->miToolbar->isChecked());
-        // Frames made during the start-up (zone panels, catalogue) exist by now.
-        for (QSplitter* splitter : FramedSplitters()) {
-            QString key = "Splitters/" + splitter->objectName();
-            if (s.contains(key))
-                splitter->restoreState(s.value(key).toByteArray());
-        }
     }
     QMainWindow::showEvent(event);
-}
-
-// The named splitters of the Portal tab's pages and the Categories tab: the
-// zone panels' heights and widths and the catalogue's panes are kept through
-// them between runs.
-QList<QSplitter*> TMainForm::FramedSplitters() const
-{
-    QList<QSplitter*> splitters;
-    for (QWidget* frame : {static_cast<QWidget*>(portalTab_), leftPane_->widget(1)})
-        for (QSplitter* splitter : frame->findChildren<QSplitter*>())
-            if (!splitter->objectName().isEmpty())
-                splitters << splitter;
-    return splitters;
 }
 
 void TMainForm::LoadWindowState()
@@ -293,8 +273,6 @@ void TMainForm::SaveWindowState()
     s.setValue("DocumentSize", filePane_->SizeColumnChecked());
     s.setValue("Favorites", ToStringList(filePane_->Favourites().Items()));
     s.setValue("FileSplitter", filePane_->findChild<QSplitter*>("FileSplitter")->saveState());
-    for (QSplitter* splitter : FramedSplitters())
-        s.setValue("Splitters/" + splitter->objectName(), splitter->saveState());
     s.sync();
 }
 

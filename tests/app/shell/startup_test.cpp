@@ -2,7 +2,6 @@
 
 #include "files/FilePane.h"
 #include "shell/AboutBox.h"
-#include "shell/PortalTab.h"
 #include "shell/LastOpenedFiles.h"
 #include "shell/Options.h"
 #include "shell/SingleInstance.h"
@@ -10,7 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSplitter>
 
 namespace wpe::test {
 namespace {
@@ -113,34 +111,6 @@ TEST_F(StartupTest, FilesNamedAtStartOpenByTheirType)
     EXPECT_EQ(Active(), 1) << "opening an open file again activates its tab";
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{other + " is neither a web part nor a skin file.",
                                                          "\"" + (root / "gone.xml").string() + "\" doesn't exists"}));
-}
-
-// Zone panels and catalogue panes are laid out in named splitters by their
-// frames during the start-up; their sizes come back at the next start.
-TEST_F(StartupTest, NamedSplittersOfTheFramesKeepTheirSizes)
-{
-    auto addZones = [this] {
-        auto* zones = new QSplitter(Qt::Vertical);
-        zones->setObjectName("ZoneRows");
-        for (int i = 0; i < 3; ++i)
-            zones->addWidget(new QWidget);
-        form->PortalTab().SetPageContent("Designer", zones);
-        return zones;
-    };
-    Start(false);
-    QSplitter* zones = addZones();
-    form->resize(900, 700);
-    form->show();
-    zones->setSizes({50, 400, 120});
-    QList<int> kept = zones->sizes();
-    ASSERT_TRUE(form->close());
-    form.reset();
-    options.reset();
-
-    Start(false);
-    zones = addZones();
-    form->show();
-    EXPECT_EQ(zones->sizes(), kept);
 }
 
 // A second start of the real program hands its files to the running copy
