@@ -9,6 +9,7 @@
 #include "shell/LastOpenedFiles.h"
 #include "shell/MainForm.h"
 #include "shell/MainStatusBar.h"
+#include "shell/PortalTab.h"
 #include "shell/SettingsStore.h"
 #include "shell/FileList.h"
 #include "util/Dialogs.h"
