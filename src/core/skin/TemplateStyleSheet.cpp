@@ -1,21 +1,16 @@
-#include "shell/SkinTemplate.h"
+#include "skin/TemplateStyleSheet.h"
 
 #include "skin/TagParser.h"
+#include "util/FastStrings.h"
 #include "util/Paths.h"
 
 namespace wpe {
 namespace {
 
-bool EqualsNoCase(const std::string& a, const char* b)
+// Equal without case (through the code page's UpCase).
+bool equalNoCase(std::string_view a, std::string_view b)
 {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return i == a.size() && !b[i];
+    return a.size() == b.size() && (a.empty() || FindPos(b, a, false, true, 1) == 1);
 }
 
 } // namespace
@@ -26,7 +21,7 @@ std::string FindTemplateStyleSheet(const std::string& htmlPath)
     parser.SetIgnoreCase(true);
     std::string folder = ExtractFilePath(htmlPath);
     while (parser.Find("link")) {
-        if (!EqualsNoCase(parser.GetAttribute("rel"), "stylesheet"))
+        if (!equalNoCase(parser.GetAttribute("rel"), "stylesheet"))
             continue;
         std::string css = ResolveLocalFile(parser.GetAttribute("href"), folder);
         if (!css.empty())
