@@ -1,8 +1,6 @@
 #include "webpart/NewTabFrame.h"
 
-#include "webpart/PartStorageEditor.h"
 #include "webpart/PreviewView.h"
-#include "webpart/WidgetFields.h"
 
 #include "catalogue/CatalogueData.h"
 #include "portal/BaseITF.h"
@@ -28,14 +26,9 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFileInfo>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
-#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
@@ -185,7 +178,8 @@ void TNewTab::SetGenerator(std::function<std::string(const std::string&, const s
 void TNewTab::SetGenerator(Generator generator) { generator_ = std::move(generator); }
 
 void TNewTab::renderPreview() {
-    std::optional<std::string> html = wpe::PreviewHtml(text("Content").toStdString(), text("XSL").toStdString(), generator_);
+    std::optional<std::string> html;
+    runCommand([&] { html = wpe::PreviewHtml(text("Content").toStdString(), text("XSL").toStdString(), generator_); });
     if (!html)
         return;
     previewHtml_ = QString::fromStdString(*html);
@@ -278,8 +272,14 @@ bool TNewTab::Save(bool saveAs, bool deferRefresh) {
 }
 
 TNewTab::SaveOutcome TNewTab::trySave(bool saveAs, bool deferRefresh) {
-    if (!validate())
-        return SaveOutcome::Refused;
+    try {
+        if (!validate())
+            return SaveOutcome::Refused;
+    } catch (const std::exception& e) {
+        // A field the part's encoding cannot hold fails already here.
+        Dialogs().Show(MsgKind::Error, e.what());
+        return SaveOutcome::Failed;
+    }
     WaitCursor wait;
     bool sourceActive = pages_->currentIndex() == kEdit;
     bool exists = !fileName_.empty() && FileExists(fileName_);
@@ -382,17 +382,29 @@ bool TNewTab::CloseQuery(bool remember) {
 
 // ---- smaller commands ----
 
+// The commands run from buttons and menus: an error is shown, never thrown
+// back into the event loop.
+void TNewTab::runCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        Dialogs().Show(MsgKind::Error, e.what());
+    }
+}
+
 void TNewTab::ViewInBrowser(const QString& fieldName) {
-    if (auto address = BrowsableAddress(text(fieldName).toStdString()))
-        openUrl_(QString::fromStdString(*address));
+    runCommand([&] {
+        if (auto address = BrowsableAddress(text(fieldName).toStdString()))
+            openUrl_(QString::fromStdString(*address));
+    });
 }
 
 void TNewTab::UseRssSettings() {
-    ApplyRssSettings(*part_, *this);
+    runCommand([this] { ApplyRssSettings(*part_, *this); });
 }
 
 void TNewTab::SetCacheTimeout(int seconds) {
-    ApplyCacheTimeout(*part_, *this, seconds);
+    runCommand([&] { ApplyCacheTimeout(*part_, *this, seconds); });
 }
 
 std::string TNewTab::CategoryEditPath() {
@@ -404,8 +416,10 @@ void TNewTab::EditCategory() {
     // The hook selects by file; the path check keeps a part that is not in
     // the catalogue from jumping to an unrelated node.
     ICatalogueHook& catalogue = services_.Catalogue();
-    if (catalogue.FindCategoryNode(CategoryEditPath()) && !fileName_.empty())
-        catalogue.ShowEntry(fileName_);
+    runCommand([&] {
+        if (catalogue.FindCategoryNode(CategoryEditPath()) && !fileName_.empty())
+            catalogue.ShowEntry(fileName_);
+    });
 }
 
 void TNewTab::RunMacro(Macro macro) {

@@ -105,6 +105,7 @@ private:
     QWidget* macroButton(const QString& name);
     void watchCodeEditor(QsciScintilla* editor);
 
+    void runCommand(const std::function<void()>& command);
     enum class SaveOutcome { Saved, Refused, Cancelled, Failed };
     SaveOutcome trySave(bool saveAs, bool deferRefresh);
 
