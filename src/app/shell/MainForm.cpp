@@ -14,6 +14,7 @@
 #include "shell/PortalStatus.h"
 #include "shell/PortalTab.h"
 #include "shell/Resources.h"
+#include "skin/SkinFolder.h"
 #include "shell/VersionInfo.h"
 #include "skin/TemplateStyleSheet.h"
 #include "util/Dialogs.h"
@@ -196,6 +197,14 @@ void TMainForm::ImportSkinFromTemplate()
         Dialogs().Show(MsgKind::Information, kSkinEditingUnavailable);
         return;
     }
+    // A new skin is made in the "Untitled" folder, which is emptied first:
+    // an open Untitled skin must not lose its files under its tab.
+    if (int untitled = tabs_->FindSkinTab(kUntitledSkin); untitled > 0) {
+        ActivateTab(tabs_->EditorAt(untitled));
+        Dialogs().Show(MsgKind::Warning, "The skin \"Untitled\" is open. Save it under a name or close it "
+                                         "before importing another template.");
+        return;
+    }
     FileDialogOptions o;
     o.title = "Import skin from template";
     o.filter = kHtmlTemplateFilter;
@@ -222,14 +231,7 @@ void TMainForm::ImportSkinFromTemplate()
     } else {
         css.clear();  // the skin editor finds the linked stylesheet itself
     }
-    IDocumentEditor* editor = tabs_->NewSkinTab();
-    if (!editor)
-        return;
-    try {
-        editor->NewSkin(*html, css);
-    } catch (const std::exception& e) {
-        Dialogs().Show(MsgKind::Error, e.what());
-    }
+    tabs_->NewSkin(*html, css);
 }
 
 void TMainForm::RestoreLastOpenedFiles(const std::function<void(const std::string&)>& progress)
@@ -322,9 +324,13 @@ void TMainForm::ShowAbout()
 
 void TMainForm::MakeXhtmlCompatible()
 {
-    if (tabs_->KindAt(mainPageControl_->currentIndex()) == DocumentKind::Skin)
+    int index = mainPageControl_->currentIndex();
+    if (tabs_->KindAt(index) != DocumentKind::Skin) {
+        Dialogs().Show(MsgKind::Information, "Use it for skin template!");
         return;
-    Dialogs().Show(MsgKind::Information, "Use it for skin template!");
+    }
+    if (auto* editor = tabs_->EditorAt(index))
+        editor->MakeXhtmlCompatible();
 }
 
 void TMainForm::BuildSkin()

@@ -1,4 +1,5 @@
 #include "portal/XslGenerator.h"
+#include "util/Text.h"
 
 #include "util/Exception.h"
 #include "util/Files.h"
@@ -123,13 +124,6 @@ std::string allowedFile(const char* reference)
     return FindFileNoCase(policy->folder, name);
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 xmlParserInputPtr restrictedLoader(const char* url, const char* id, xmlParserCtxtPtr ctxt)
 {
     const std::string path = allowedFile(url);
@@ -139,7 +133,7 @@ xmlParserInputPtr restrictedLoader(const char* url, const char* id, xmlParserCtx
                                        "\" is not allowed: only files of the portal folder can be used");
         return nullptr;
     }
-    if (equalsNoCase(ExtractFileName(path), "main.dtd") && !activePolicy->dtdPrefix.empty()) {
+    if (SameAsciiCaseless(ExtractFileName(path), "main.dtd") && !activePolicy->dtdPrefix.empty()) {
         std::string content;
         try {
             content = activePolicy->dtdPrefix + ReadWholeFile(path);

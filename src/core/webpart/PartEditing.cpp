@@ -1,27 +1,15 @@
 #include "webpart/PartEditing.h"
 
 #include "util/Exception.h"
-#include "util/FastStrings.h"
 #include "util/Paths.h"
+#include "util/Text.h"
 #include "webpart/WebPart.h"
 
 namespace wpe {
 
 namespace {
 
-// Bytes of 0x20 and below, as the getters trim them.
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
-    return s;
-}
-
-// Equal without case (through the code page's UpCase).
-bool equalNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && (a.empty() || FindPos(b, a, false, true, 1) == 1);
-}
-
-bool emptyLink(const std::string& text) { return text.empty() || equalNoCase(text, "http://"); }
+bool emptyLink(const std::string& text) { return text.empty() || SameAsciiCaseless(text, "http://"); }
 
 IField& fieldOf(IFieldSource& fields, const std::string& name) {
     IField* field = fields.FindField(name);
@@ -79,7 +67,7 @@ std::vector<std::string> SaveWarnings(IFieldSource& fields) {
 std::string ProposedFileName(const std::string& fileName, const std::string& title) {
     std::string own = ExtractFileName(fileName);
     if (!own.empty()) return own;
-    std::string_view t = trimmed(title);
+    std::string_view t = TrimBlanks(title);
     return t.empty() ? "Untitled" : SafeFileName(t, "-");
 }
 
@@ -116,8 +104,8 @@ std::string CategoryEditPath(const ICategoryListField& list, int selected, const
 }
 
 std::optional<std::string> BrowsableAddress(const std::string& text) {
-    std::string_view t = trimmed(text);
-    if (t.size() < 7 || !equalNoCase(t.substr(0, 7), "http://")) return std::nullopt;
+    std::string_view t = TrimBlanks(text);
+    if (!StartsAsciiCaseless(t, "http://")) return std::nullopt;
     return std::string(t);
 }
 

@@ -1,4 +1,5 @@
 #include "webpart/PartStorageTree.h"
+#include "util/Text.h"
 
 #include "xml/XXmlDom.h"
 
@@ -91,8 +92,7 @@ constexpr int kMaxDepth = 256;
 // The writer puts a line break and indentation after a parent's value; that
 // tail is not part of the value, so reading it back must not keep it.
 std::string withoutLineTail(std::string value) {
-    std::size_t end = value.size();
-    while (end > 0 && static_cast<unsigned char>(value[end - 1]) <= 0x20) --end;
+    const std::size_t end = TrimBlanksRight(value).size();
     std::size_t cut = value.find_first_of("\r\n", end);
     if (cut != std::string::npos) value.erase(cut);
     return value;

@@ -1,4 +1,5 @@
 #include "xml/XXmlDom.h"
+#include "util/Prefetch.h"
 
 #include "util/Errors.h"
 #include "util/Files.h"
@@ -104,7 +105,7 @@ void* xmlpool::Allocate(std::size_t size)
             pool.heads[cls - 1] = b->next;
             // Freed blocks are scattered; fetch the next one while this is in use.
             if (b->next)
-                __builtin_prefetch(b->next, 1);
+                WPE_PREFETCH_FOR_WRITE(b->next);
             pool.bytes -= cls * kPoolGrain;
             return b;
         }

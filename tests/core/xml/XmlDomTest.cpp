@@ -160,9 +160,12 @@ TEST_F(XmlDomFiles, SaveThenLoadKeepsBytes)
     std::ifstream f(Path("a.xml"), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(f)), {});
     EXPECT_EQ(bytes, doc->Xml());
+    EXPECT_NE(bytes.find("t=\"\xcf\xf0\xe8\">\xc2\xe5\xe1</r>"), std::string::npos) << bytes;
     TRef<TXmlDDocument> again(new TXmlDDocument);
     again->LoadFromFile(Path("a.xml"));
     EXPECT_EQ(again->Xml(), bytes);
+    EXPECT_EQ(again->DocumentElement()->GetAttribute("t"), "\xcf\xf0\xe8");
+    EXPECT_EQ(again->DocumentElement()->Text(), "\xc2\xe5\xe1");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "no temporary left";
 }
 
