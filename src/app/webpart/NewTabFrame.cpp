@@ -3,7 +3,6 @@
 #include "webpart/PreviewView.h"
 
 #include "catalogue/CatalogueData.h"
-#include "portal/BaseITF.h"
 #include "portal/PortalText.h"
 #include "shell/AppFolders.h"
 #include "shell/CatalogueHook.h"
@@ -12,7 +11,6 @@
 #include "shell/Options.h"
 #include "shell/Settings.h"
 #include "util/Dialogs.h"
-#include "util/Exception.h"
 #include "util/Files.h"
 #include "util/Paths.h"
 #include "webpart/Archive.h"
@@ -321,18 +319,19 @@ void TNewTab::copyLinkedFiles() {
     std::vector<LinkField> links;
     for (const std::string& name : kLinkFieldNames)
         links.push_back({name, text(QString::fromStdString(name)).trimmed().toStdString()});
-    try {
-        CopyLinkedFiles(fileName_, links);
-    } catch (...) {
-        // Fields already copied keep their short names.
+    // Fields already copied keep their short names, also when a later copy fails.
+    auto showShortNames = [&] {
         for (const LinkField& link : links)
             if (link.changed)
                 setText(QString::fromStdString(link.name), QString::fromStdString(link.text));
+    };
+    try {
+        CopyLinkedFiles(fileName_, links);
+    } catch (...) {
+        showShortNames();
         throw;
     }
-    for (const LinkField& link : links)
-        if (link.changed)
-            setText(QString::fromStdString(link.name), QString::fromStdString(link.text));
+    showShortNames();
 }
 
 void TNewTab::afterSave(bool deferRefresh) {
