@@ -14,6 +14,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -243,6 +244,7 @@ QToolBar* TCatFrame::EditToolBar(const char* name, QWidget* parent)
     auto* bar = new QToolBar(parent);
     bar->setObjectName(name);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setMovable(false);
     return bar;
 }
 
@@ -251,7 +253,10 @@ QToolButton* TCatFrame::Tool(QToolBar* bar, const char* name, const QString& cap
     auto* b = new QToolButton(bar);
     b->setObjectName(name);
     // The caption names the key; the button shows the command's first word.
-    b->setText(caption.section(' ', 0, caption.startsWith("Move") || caption.startsWith("Add Child") ? 1 : 0));
+    if (caption.startsWith("Move") || caption.startsWith("Add Child"))
+        b->setText(caption.section(' ', 1, 1));
+    else
+        b->setText(caption.section(' ', 0, 0));
     b->setToolTip(caption);
     bar->addWidget(b);
     if (slot)
@@ -268,9 +273,11 @@ QWidget* TCatFrame::BuildEditTab()
 
     auto* bars = new QWidget(page);
     bars->setObjectName("ToolBarArea");
-    auto* h = new QHBoxLayout(bars);
-    h->setContentsMargins(0, 0, 0, 0);
-    h->setSpacing(0);
+    // Three rows, so that a narrow pane still shows every command.
+    auto* rows = new QVBoxLayout(bars);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    bars->setStyleSheet("QToolBar { padding: 0px; spacing: 0px; } QToolButton { padding: 1px 2px; }");
     QToolBar* tbEdit = EditToolBar("tbEdit", bars);
     Tool(tbEdit, "btnAdd", "Add (Ins)", &TCatFrame::AddCategory);
     Tool(tbEdit, "btnAddChild", "Add Child (Alt+Ins)", &TCatFrame::AddChildCategory);
@@ -300,9 +307,17 @@ QWidget* TCatFrame::BuildEditTab()
     QToolBar* tbView = EditToolBar("tbView", bars);
     Tool(tbView, "btnExpand", "Expand", nullptr);
     Tool(tbView, "btnCollapse", "Collapse", nullptr);
-    for (QToolBar* bar : {tbEdit, tbSort, tbMove, tbView})
-        h->addWidget(bar);
-    h->addStretch(1);
+    auto row = [rows](std::initializer_list<QToolBar*> bars) {
+        auto* h = new QHBoxLayout;
+        h->setSpacing(0);
+        for (QToolBar* bar : bars)
+            h->addWidget(bar);
+        h->addStretch(1);
+        rows->addLayout(h);
+    };
+    row({tbEdit});
+    row({tbMove});
+    row({tbSort, tbView});
 
     auto* barMenu = new QMenu(bars);
     barMenu->setObjectName("ToolBarMenu");
