@@ -49,6 +49,9 @@ void TMainForm::CreateCatalogueFrame()
     catFrame_->SetProgramDir(folders_.ProgramDir);
     catFrame_->SetOpenParts(openParts_.get());
     SetCatalogue(catFrame_);
+    // "Add to the Start Page" reads the frame's selection into the zones.
+    portalTab_->SetCatalogueSelection(catFrame_);
+    catFrame_->addToStartPage = [this] { portalTab_->AddToStartPage(); };
 
     connect(catFrame_, &TCatFrame::openRequested, this,
             [this](const QString& path) { OpenWebPartDocument(path.toStdString()); });
