@@ -56,7 +56,7 @@ std::vector<std::string> SmallDocuments()
     for (int i = 0; i < 1000; ++i) {
         std::string n = std::to_string(i);
         std::string s = "<?xml version=\"1.0\" encoding=\"WINDOWS-1251\"?>\r\n"
-                        "<WebPart xmlns=\"urn:schemas-microsoft-com:webpart:\">\r\n"
+                        "<WebPart>\r\n"
                         "  <!-- General -->\r\n"
                         "  <Title>News part " + n + "</Title>\r\n"
                         "  <Description>Latest news &amp; headlines, refreshed every hour.</Description>\r\n"

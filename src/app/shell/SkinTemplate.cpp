@@ -1,4 +1,5 @@
 #include "shell/SkinTemplate.h"
+#include "util/Text.h"
 
 #include "skin/TagParser.h"
 #include "util/Paths.h"
@@ -6,17 +7,6 @@
 namespace wpe {
 namespace {
 
-bool EqualsNoCase(const std::string& a, const char* b)
-{
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return i == a.size() && !b[i];
-}
 
 } // namespace
 
@@ -26,7 +16,7 @@ std::string FindTemplateStyleSheet(const std::string& htmlPath)
     parser.SetIgnoreCase(true);
     std::string folder = ExtractFilePath(htmlPath);
     while (parser.Find("link")) {
-        if (!EqualsNoCase(parser.GetAttribute("rel"), "stylesheet"))
+        if (!SameAsciiCaseless(parser.GetAttribute("rel"), "stylesheet"))
             continue;
         std::string css = ResolveLocalFile(parser.GetAttribute("href"), folder);
         if (!css.empty())

@@ -8,9 +8,6 @@
 #include "util/Files.h"
 #include "util/Paths.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -93,41 +90,17 @@ void RemoveByLanguage(TCatTree& tree, const char* code, bool keepEmpty)
     });
 }
 
-// The whole content of a web part file, read with one open, one status query
-// and as few reads as the size needs: the catalogue reads every stored part
-// at each start. Fails as the tag parser does for a missing or too short
-// file, and refuses files that are not regular or larger than any web part.
+// The whole content of a web part file. Fails as the tag parser does for a
+// missing or too short file, and refuses files that are not regular or
+// larger than any web part.
 std::string ReadWebPartFile(const std::string& fileName)
 {
-    const std::string native = NativePath(fileName);
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            RaiseErrorFmt(kErrFileNotFound, fileName);
-        RaiseErrorFmt(kErrFileLocked, fileName);
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        RaiseErrorFmt(kErrReadFile, fileName);
-    if (static_cast<std::uintmax_t>(st.st_size) > kMaxWebPartFileSize)
+    std::string text;
+    try {
+        text = ReadWholeFile(fileName, kMaxWebPartFileSize);
+    } catch (const FileTooLarge&) {
         throw Exception(fileName + " is too large for a web part");
-    std::string text(static_cast<size_t>(st.st_size), '\0');
-    size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            RaiseErrorFmt(kErrReadFile, fileName);
-        if (n == 0)
-            break;  // the file shrank meanwhile
-        got += static_cast<size_t>(n);
     }
-    text.resize(got);
     if (text.size() < 7)
         RaiseErrorFmt(kErrInit, "Incorrect xml file " + fileName);
     return text;

@@ -20,7 +20,7 @@ namespace {
 size_t HashAscii(std::string_view s, size_t h = 1469598103934665603ull)
 {
     for (unsigned char c : s)
-        h = (h ^ ((c >= 'a' && c <= 'z') ? c - 32 : c)) * 1099511628211ull;
+        h = (h ^ static_cast<unsigned char>(AsciiUpperChar(static_cast<char>(c)))) * 1099511628211ull;
     return h;
 }
 

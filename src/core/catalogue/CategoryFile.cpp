@@ -1,6 +1,8 @@
 // Reading and writing "category.xml", the OPML file of the category tree.
 
 #include "catalogue/Catalogue.h"
+#include "util/PlatformTime.h"
+#include "util/Text.h"
 
 #include "catalogue/CatalogueText.h"
 #include "util/Dialogs.h"
@@ -9,7 +11,6 @@
 
 #include <clocale>
 #include <ctime>
-#include <locale.h>
 #include <string>
 
 namespace wpe {
@@ -24,15 +25,8 @@ std::string LocalDateTimeText()
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
-    char buf[128] = {};
-    locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
-    if (!loc)
-        loc = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
-    const size_t n = loc ? strftime_l(buf, sizeof buf, "%x %X", &local, loc) : std::strftime(buf, sizeof buf, "%x %X", &local);
-    if (loc)
-        freelocale(loc);
-    return std::string(buf, n);
+    platform::LocalTime(now, local);
+    return platform::FormatInUserLocale("%x %X", local);
 }
 
 std::string Indent(int level) { return std::string(static_cast<size_t>(2 * level), ' '); }
@@ -47,17 +41,7 @@ bool HasCategoryChild(const TCatNode* node)
 
 std::vector<std::string> SplitExpansionState(const std::string& text)
 {
-    std::vector<std::string> items;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t comma = text.find(',', start);
-        if (comma == std::string::npos)
-            comma = text.size();
-        if (comma > start)
-            items.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return items;
+    return SplitNonEmpty(text, ',');
 }
 
 // A whole decimal integer, optionally signed and blank-padded.

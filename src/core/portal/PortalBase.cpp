@@ -1,4 +1,5 @@
 #include "portal/PortalBase.h"
+#include "util/Text.h"
 
 #include "portal/ElementFile.h"
 #include "util/Exception.h"
@@ -21,19 +22,6 @@ constexpr const char* kSettingsFile = "portal.xml";
 constexpr const char* kCurrentDeskPath = "user/CurrentDesk";
 constexpr const char* kCurrentSkinPath = "user/CurrentSkin";
 constexpr const char* kServerPath = "user/Server";
-
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return lower(a) == lower(b);
-}
 
 std::vector<TXmlDElement*> childElements(const TXmlDNode& node, std::string_view name)
 {
@@ -74,17 +62,7 @@ TXmlDElement* childWithId(const TXmlDNode& node, std::string_view name, std::str
 
 std::vector<std::string> splitPath(std::string_view path)
 {
-    std::vector<std::string> steps;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        if (end > start)
-            steps.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return steps;
+    return SplitNonEmpty(path, '/');
 }
 
 bool isXmlName(std::string_view name)
@@ -320,13 +298,13 @@ std::vector<std::string> TPortalBase::skins() const
         if (!it->is_directory(typeError))
             continue;
         for (const std::string& file : ListFiles(it->path().string()))
-            if (equalsNoCase(ExtractFileExt(file), ".cso")) {
+            if (SameAsciiCaseless(ExtractFileExt(file), ".cso")) {
                 names.push_back(it->path().filename().string());
                 break;
             }
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = lower(a), lb = lower(b);
+        const std::string la = AsciiLower(a), lb = AsciiLower(b);
         return la != lb ? la < lb : a < b;
     });
     return names;
@@ -338,7 +316,7 @@ std::string TPortalBase::currentSkin() const
     if (name.empty())
         throw Exception("No skin is current");
     for (const std::string& skin : skins())
-        if (equalsNoCase(skin, name))
+        if (SameAsciiCaseless(skin, name))
             return skin;
     throw Exception("The current skin \"" + name + "\" no longer exists");
 }
@@ -346,7 +324,7 @@ std::string TPortalBase::currentSkin() const
 void TPortalBase::setCurrentSkin(const std::string& name)
 {
     for (const std::string& skin : skins())
-        if (equalsNoCase(skin, name)) {
+        if (SameAsciiCaseless(skin, name)) {
             setElement(kCurrentSkinPath, skin);
             return;
         }

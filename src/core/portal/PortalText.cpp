@@ -1,4 +1,5 @@
 #include "portal/PortalText.h"
+#include "util/PlatformTime.h"
 
 #include <cstdio>
 #include <ctime>
@@ -14,7 +15,7 @@ std::string GetInternetDateTime(std::chrono::system_clock::time_point moment)
     const auto seconds = std::chrono::floor<std::chrono::seconds>(moment.time_since_epoch());
     const std::time_t t = static_cast<std::time_t>(seconds.count());
     std::tm tm{};
-    if (gmtime_r(&t, &tm) == nullptr)
+    if (!platform::UtcTime(t, tm))
         return {};
     // Names come from our own tables: strftime would follow the user's locale.
     char buffer[64];

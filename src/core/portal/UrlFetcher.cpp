@@ -1,12 +1,9 @@
 #include "portal/UrlFetcher.h"
+#include "util/Text.h"
 
 #include "util/Exception.h"
 
 #include <curl/curl.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <map>
 #include <memory>
@@ -61,10 +58,7 @@ std::string schemeOf(const std::string& url)
     const std::size_t colon = url.find("://");
     if (colon == std::string::npos)
         return {};
-    std::string scheme = url.substr(0, colon);
-    for (char& c : scheme)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return scheme;
+    return AsciiLower(url.substr(0, colon));
 }
 
 std::string statusText(long status)
@@ -165,28 +159,7 @@ bool HasNetworkConnection(const std::vector<TNetInterface>& interfaces)
 
 std::vector<TNetInterface> ListNetworkInterfaces()
 {
-    std::vector<TNetInterface> result;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0)
-        return result;
-    for (ifaddrs* a = list; a != nullptr; a = a->ifa_next) {
-        if (a->ifa_name == nullptr)
-            continue;
-        TNetInterface* entry = nullptr;
-        for (TNetInterface& known : result)
-            if (known.name == a->ifa_name)
-                entry = &known;
-        if (entry == nullptr) {
-            result.push_back(TNetInterface{a->ifa_name});
-            entry = &result.back();
-        }
-        entry->up = entry->up || (a->ifa_flags & IFF_UP) != 0;
-        entry->loopback = entry->loopback || (a->ifa_flags & IFF_LOOPBACK) != 0;
-        const int family = a->ifa_addr != nullptr ? a->ifa_addr->sa_family : AF_UNSPEC;
-        entry->hasAddress = entry->hasAddress || family == AF_INET || family == AF_INET6;
-    }
-    freeifaddrs(list);
-    return result;
+    return platform::NetworkInterfaces();
 }
 
 } // namespace wpe

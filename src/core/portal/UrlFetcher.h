@@ -1,6 +1,8 @@
 #pragma once
 // Downloads over HTTP and HTTPS for the RSS import, through libcurl.
 
+#include "util/PlatformNet.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -30,14 +32,6 @@ public:
 
 private:
     TFetchOptions options_;
-};
-
-// One network interface as the system lists it.
-struct TNetInterface {
-    std::string name;
-    bool up = false;
-    bool loopback = false;
-    bool hasAddress = false;   // an IPv4 or IPv6 address is assigned
 };
 
 // True when some interface other than the loopback is up and has an address:

@@ -1,22 +1,18 @@
 #include "shell/DocumentKinds.h"
+#include "util/Text.h"
 
 #include "util/Paths.h"
 
 namespace wpe {
 namespace {
 
-char FoldAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool EqualNoCase(std::string_view a, std::string_view b, bool delimitersAlike)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = FoldAscii(a[i]);
-        char y = FoldAscii(b[i]);
+        char x = AsciiUpperChar(a[i]);
+        char y = AsciiUpperChar(b[i]);
         if (delimitersAlike && IsPathDelimiter(x) && IsPathDelimiter(y))
             continue;
         if (x != y)

@@ -1,4 +1,5 @@
 #include "skin/TagParser.h"
+#include "util/Text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -91,13 +92,6 @@ std::string concat(std::initializer_list<std::string_view> parts) {
     return r;
 }
 
-std::string asciiUpper(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
 
 // ---- start tags ----------------------------------------------------------------
 
@@ -773,7 +767,7 @@ std::size_t TTagParser::outerEnd(std::size_t pos, std::string_view name) const {
 std::size_t TTagParser::findAttributeValuePos(std::string_view tag, std::string_view name) const {
     std::size_t r;
     if (ignoreCase_)
-        r = findForward(asciiUpper(name) + "=", asciiUpper(tag), true, 1);
+        r = findForward(AsciiUpper(name) + "=", AsciiUpper(tag), true, 1);
     else
         r = findForward(std::string(name) + "=", tag, true, 1);
     return r != 0 ? r + name.size() + 1 : 0;

@@ -2,6 +2,8 @@
 
 #include "util/Errors.h"
 #include "util/Paths.h"
+#include "util/PlatformFiles.h"
+#include "util/Text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,11 +14,6 @@
 #include <memory>
 #include <thread>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace wpe {
 
@@ -65,17 +62,9 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// A name for a temporary file beside target, unique within the process and
-// hidden from listings that skip dot files.
 fs::path temporarySibling(const fs::path& target)
 {
-    static std::atomic<unsigned> counter{0};
-    std::string name = "." + target.filename().string() + ".tmp";
-#ifndef _WIN32
-    name += std::to_string(::getpid());
-#endif
-    name += "-" + std::to_string(counter++);
-    return target.parent_path() / name;
+    return fs::path(TemporarySiblingName(target.string()));
 }
 
 // The file a write should land in: a link is followed so that it stays a link.
@@ -90,17 +79,6 @@ fs::path writeTarget(const fs::path& path)
     return path;
 }
 
-bool flushToDisk(std::FILE* f)
-{
-    if (std::fflush(f) != 0)
-        return false;
-#ifndef _WIN32
-    return ::fsync(::fileno(f)) == 0;
-#else
-    return true;
-#endif
-}
-
 // Gives the new file the permissions of the one it replaces.
 void copyPermissions(const fs::path& from, const fs::path& to)
 {
@@ -112,16 +90,9 @@ void copyPermissions(const fs::path& from, const fs::path& to)
 
 bool isWritableOrAbsent(const fs::path& target)
 {
-#ifndef _WIN32
-    return ::access(target.c_str(), F_OK) != 0 || ::access(target.c_str(), W_OK) == 0;
-#else
-    std::error_code ec;
-    const fs::file_status status = fs::status(target, ec);
-    return !fs::exists(status) || (status.permissions() & fs::perms::owner_write) != fs::perms::none;
-#endif
+    return platform::IsWritableOrAbsent(target);
 }
 
-// Moves a finished temporary file over target; false leaves target alone.
 bool replaceWith(const fs::path& temp, const fs::path& target)
 {
     for (int attempt = 0;; ++attempt) {
@@ -139,11 +110,11 @@ bool replaceWith(const fs::path& temp, const fs::path& target)
 fs::path writeTemporary(const fs::path& target, std::string_view bytes)
 {
     const fs::path temp = temporarySibling(target);
-    FileHandle f = openWithRetries([&] { return FileHandle(std::fopen(temp.c_str(), "wbx")); });
+    FileHandle f = openWithRetries([&] { return FileHandle(platform::CreateNewFile(temp)); });
     if (!f)
         return {};
     const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-    const bool flushed = written && flushToDisk(f.get());
+    const bool flushed = written && platform::FlushToDisk(f.get());
     const bool closed = std::fclose(f.release()) == 0;
     if (!(written && flushed && closed)) {
         std::error_code ec;
@@ -238,33 +209,87 @@ bool DeleteFolderTree(std::string_view folder, bool removeFolders)
 
 // ---- Whole-file reading and writing -----------------------------------------
 
-std::string ReadWholeFile(std::string_view fileName)
-{
-    if (fileName.empty() || !FileExists(fileName))
-        RaiseErrorFmt(kErrFileNotFound, fileName);
-    const fs::path path = toPath(fileName);
-    FileHandle f = openWithRetries([&] { return FileHandle(std::fopen(path.c_str(), "rb")); });
-    if (!f)
-        RaiseErrorFmt(kErrFileLocked, fileName);
+namespace {
 
+// Reads an opened file to its end; size is what the file system reported.
+std::string readAll(std::FILE* f, std::uintmax_t size, std::string_view fileName)
+{
     std::string bytes;
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (!ec && size > 0)
+    if (size > 0)
         bytes.reserve(static_cast<std::size_t>(size));
     // Read to the end rather than trusting the size: the file may change
     // under us, and some files report no size at all.
     char buffer[65536];
     for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, f.get());
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, f);
         bytes.append(buffer, got);
         if (got < sizeof buffer) {
-            if (std::ferror(f.get()))
+            if (std::ferror(f))
                 RaiseErrorFmt(kErrReadFile, fileName);
             break;
         }
     }
     return bytes;
+}
+
+FileHandle openForReading(const fs::path& path, std::string_view fileName)
+{
+    FileHandle f = openWithRetries([&] { return FileHandle(platform::OpenFile(path, "rb")); });
+    if (!f)
+        RaiseErrorFmt(kErrFileLocked, fileName);
+    return f;
+}
+
+} // namespace
+
+std::string ReadWholeFile(std::string_view fileName)
+{
+    if (fileName.empty() || !FileExists(fileName))
+        RaiseErrorFmt(kErrFileNotFound, fileName);
+    const fs::path path = toPath(fileName);
+    FileHandle f = openForReading(path, fileName);
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    return readAll(f.get(), ec ? 0 : size, fileName);
+}
+
+std::string ReadWholeFile(std::string_view fileName, std::uintmax_t maxSize)
+{
+    if (fileName.empty())
+        RaiseErrorFmt(kErrFileNotFound, fileName);
+    const fs::path path = toPath(fileName);
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status))
+        RaiseErrorFmt(kErrFileNotFound, fileName);
+    // A folder, pipe or device has no size to check and may never end.
+    if (!fs::is_regular_file(status))
+        RaiseErrorFmt(kErrReadFile, fileName);
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec)
+        RaiseErrorFmt(kErrReadFile, fileName);
+    if (size > maxSize)
+        throw FileTooLarge(std::string(fileName));
+    FileHandle f = openForReading(path, fileName);
+    std::string bytes = readAll(f.get(), size, fileName);
+    // The file may have grown since the size was read.
+    if (bytes.size() > maxSize)
+        throw FileTooLarge(std::string(fileName));
+    return bytes;
+}
+
+std::string TemporarySiblingName(std::string_view target)
+{
+    static std::atomic<unsigned> counter{0};
+    const fs::path path = toPath(target);
+    const std::string name = "." + path.filename().string() + ".tmp" +
+                             std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(counter++);
+    return (path.parent_path() / name).string();
+}
+
+bool ReplaceFile(std::string_view temporary, std::string_view target)
+{
+    return replaceWith(toPath(temporary), writeTarget(toPath(target)));
 }
 
 void WriteWholeFile(std::string_view fileName, std::string_view text)
@@ -333,13 +358,10 @@ std::string FindFileNoCase(std::string_view folder, std::string_view name)
     std::error_code ec;
     if (fs::exists(fs::symlink_status(fs::path(base + std::string(name)), ec)))
         return base + std::string(name);
-    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
     std::vector<std::string> matches;
     for (fs::directory_iterator it(fs::path(base), ec), end; !ec && it != end; it.increment(ec)) {
         const std::string candidate = it->path().filename().string();
-        if (candidate.size() == name.size() &&
-            std::equal(candidate.begin(), candidate.end(), name.begin(),
-                       [&](char a, char b) { return upper(a) == upper(b); }))
+        if (SameAsciiCaseless(candidate, name))
             matches.push_back(candidate);
     }
     if (matches.empty())

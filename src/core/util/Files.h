@@ -2,11 +2,20 @@
 // File and folder helpers over the file system. Paths may use "/" or "\"
 // (Paths.h); they are turned into native paths before use.
 
+#include "util/Exception.h"
+
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace wpe {
+
+// A file over the size its reader accepts; the message is the file's name.
+class FileTooLarge : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // True if a regular file (or a link to one) exists at path.
 bool FileExists(std::string_view path);
@@ -28,6 +37,10 @@ bool DeleteFolderTree(std::string_view folder, bool removeFolders);
 // 41 (cannot be opened, after retries while it stays busy) or 42 (the read
 // fails), each with the file name.
 std::string ReadWholeFile(std::string_view fileName);
+// As ReadWholeFile, for a file that must be a regular file of at most
+// maxSize bytes: a folder, pipe or device raises code 42, a larger file
+// raises FileTooLarge (carrying the name) before anything is read.
+std::string ReadWholeFile(std::string_view fileName, std::uintmax_t maxSize);
 // Replaces the file's content with text, atomically: a temporary file in the
 // same folder is written and renamed over the old one, so a failure leaves
 // the old file intact and no partial file behind. Raises code 41 with the
@@ -36,6 +49,13 @@ void WriteWholeFile(std::string_view fileName, std::string_view text);
 // Copies a file over target (replacing it atomically); false on failure,
 // leaving target as it was.
 bool CopyFileReplace(std::string_view source, std::string_view target);
+
+// A fresh name for a temporary file in target's folder, hidden from listings
+// that skip dot files and unique within this run of this process.
+std::string TemporarySiblingName(std::string_view target);
+// Renames a finished temporary file over target (following target when it is
+// a link), retrying while target is busy; false leaves target as it was.
+bool ReplaceFile(std::string_view temporary, std::string_view target);
 
 // Names (not paths) of the regular files directly in folder, sorted byte-wise.
 // A missing folder gives an empty list.

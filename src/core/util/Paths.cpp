@@ -1,4 +1,5 @@
 #include "util/Paths.h"
+#include "util/Text.h"
 
 #include "util/Files.h"
 
@@ -11,11 +12,6 @@ constexpr std::size_t kMaxPath = 260;
 bool isAsciiLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char asciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 bool hasDrive(std::string_view path)
@@ -139,10 +135,7 @@ bool InList(std::string_view text, const std::vector<std::string>& list, bool ca
                 return true;
             continue;
         }
-        bool same = true;
-        for (std::size_t i = 0; i < text.size() && same; ++i)
-            same = asciiUpper(item[i]) == asciiUpper(text[i]);
-        if (same)
+        if (SameAsciiCaseless(item, text))
             return true;
     }
     return false;

@@ -1,12 +1,11 @@
 #include "webpart/Archive.h"
 
 #include "util/Exception.h"
+#include "util/Files.h"
 
 #include <zip.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -37,16 +36,6 @@ std::string folderOf(const std::string& path) {
     return parent.empty() ? std::string() : withSlash(parent.string());
 }
 
-// A unique name next to `target`, for writing before the rename.
-std::string tempNameFor(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    return (target.parent_path() /
-            ("." + target.filename().string() + ".tmp" + std::to_string(stamp) + "_" +
-             std::to_string(counter++)))
-        .string();
-}
-
 // The local file a link text names, or empty: absolute paths and file:// URLs.
 std::string localFileOf(const std::string& text) {
     std::string path = text;
@@ -63,18 +52,10 @@ bool sameFile(const std::string& a, const std::string& b) {
     return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
 }
 
-// Copies through a temporary file so a failed copy never leaves half a file.
+// The copy goes through a temporary file, so a failed copy never leaves half a file.
 void copyReplacing(const std::string& from, const std::string& to) {
-    std::string temp = tempNameFor(to);
-    std::error_code ec;
-    fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
-    if (!ec)
-        fs::rename(temp, to, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw Exception("Cannot copy \"" + from + "\" to \"" + to + "\": " + ec.message());
-    }
+    if (!CopyFileReplace(from, to))
+        throw Exception("Cannot copy \"" + from + "\" to \"" + to + "\"");
 }
 
 // ---- ZIP ----
@@ -208,7 +189,7 @@ std::string WritePartArchive(const std::string& partPath) {
         throw Exception("Cannot make an archive of an unnamed web part");
     std::string name = stemOf(partPath);
     fs::path folder = PartFolderOf(partPath);
-    std::string temp = tempNameFor(archive);
+    std::string temp = TemporarySiblingName(archive);
     try {
         ZipWriter zip(temp);
         std::error_code ec;
@@ -227,9 +208,8 @@ std::string WritePartArchive(const std::string& partPath) {
             if (!empty)
                 throw Exception("Cannot write archive \"" + archive + "\"");
         }
-        fs::rename(temp, archive, ec);
-        if (ec)
-            throw Exception("Cannot replace archive \"" + archive + "\": " + ec.message());
+        if (!ReplaceFile(temp, archive))
+            throw Exception("Cannot replace archive \"" + archive + "\"");
     } catch (...) {
         std::error_code ignored;
         fs::remove(temp, ignored);

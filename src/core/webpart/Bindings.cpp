@@ -1,4 +1,5 @@
 #include "webpart/Bindings.h"
+#include "util/Text.h"
 
 #include <cctype>
 #include <climits>
@@ -8,13 +9,6 @@
 namespace wpe {
 
 namespace {
-
-std::string trimmed(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
-    return s.substr(b, e - b);
-}
 
 // "&name;", "&#digits;" or "&#xhex;" at pos.
 bool startsReference(const std::string& s, std::size_t pos) {
@@ -44,7 +38,7 @@ std::string getText(IField& f) { return TextFieldValue(static_cast<ITextField&>(
 // ---- code ----
 
 void setCode(IField& f, const std::string& text) { static_cast<ICodeField&>(f).SetText(text); }
-std::string getCode(IField& f) { return trimmed(static_cast<ICodeField&>(f).GetText()); }
+std::string getCode(IField& f) { return std::string(TrimBlanks(static_cast<ICodeField&>(f).GetText())); }
 
 // ---- part storage tree ----
 
@@ -93,7 +87,7 @@ std::string getLanguage(IField& f) { return TextFieldValue(static_cast<IChoiceFi
 } // namespace
 
 std::string TextFieldValue(const std::string& fieldText) {
-    std::string s = trimmed(fieldText);
+    std::string s(TrimBlanks(fieldText));
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {

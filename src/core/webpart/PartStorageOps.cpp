@@ -1,4 +1,5 @@
 #include "webpart/PartStorageOps.h"
+#include "util/Text.h"
 
 #include <algorithm>
 #include <memory>
@@ -6,10 +7,6 @@
 namespace wpe {
 
 namespace {
-
-char foldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
 
 std::unique_ptr<PartStorageNode> newNode() {
     return std::make_unique<PartStorageNode>(std::string());
@@ -26,13 +23,9 @@ void sortRecursively(PartStorageNode& node) {
 bool CaptionLess(const PartStorageNode& a, const PartStorageNode& b) {
     const std::string& x = a.caption;
     const std::string& y = b.caption;
-    bool folded = std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
-                                               [](char p, char q) { return foldCase(p) < foldCase(q); });
-    if (folded)
+    if (LessAsciiLowerCaseless(x, y))
         return true;
-    bool foldedGreater = std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(),
-                                                      [](char p, char q) { return foldCase(p) < foldCase(q); });
-    return !foldedGreater && x < y;
+    return !LessAsciiLowerCaseless(y, x) && x < y;
 }
 
 PartStorageNode* AddNode(PartStorageTree& tree, PartStorageNode* selected) {

@@ -1,17 +1,11 @@
 #include "webpart/WPComment.h"
+#include "util/Text.h"
 
 #include "util/Files.h"
 
 namespace wpe {
 
 namespace {
-
-std::string upperAscii(const std::string& s) {
-    std::string out = s;
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
 
 TXmlDNode* webPartsRoot(const TXmlDDocument& doc) {
     TXmlDNode* root = doc.SelectChild("WebParts");
@@ -46,10 +40,10 @@ void TWPCommentFile::Save(const std::string& path) const {
 
 TXmlDNode* TWPCommentFile::Find(const std::string& fileName) const {
     if (!root_) return nullptr;
-    const std::string key = upperAscii(fileName);
+    const std::string key = AsciiUpper(fileName);
     for (TXmlDNode* node : root_->ChildNodes()) {
         if (node->NodeType() != ntElement) continue;
-        if (upperAscii(static_cast<TXmlDElement*>(node)->GetAttribute("filename")) == key) return node;
+        if (AsciiUpper(static_cast<TXmlDElement*>(node)->GetAttribute("filename")) == key) return node;
     }
     return nullptr;
 }

@@ -1,4 +1,5 @@
 #include "webpart/WebPart.h"
+#include "util/Text.h"
 
 #include <algorithm>
 
@@ -14,21 +15,9 @@ namespace {
 
 const std::string kCrLf = "\r\n";
 
-bool equalsNoCase(const std::string& a, const char* b) {
-    std::size_t n = std::char_traits<char>::length(b);
-    if (a.size() != n) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (UpCase(static_cast<unsigned char>(a[i])) != UpCase(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
-
 // Tag names in the order of the user's alphabet, without regard to case.
 bool nameLess(const TWebPartItem* a, const TWebPartItem* b) {
-    return std::lexicographical_compare(a->Name.begin(), a->Name.end(), b->Name.begin(), b->Name.end(),
-                                        [](char x, char y) {
-                                            return UpCase(static_cast<unsigned char>(x)) <
-                                                   UpCase(static_cast<unsigned char>(y));
-                                        });
+    return CompareNoCase(a->Name, b->Name) < 0;
 }
 
 bool isTreeBound(const TWebPartItem& item) {
@@ -170,7 +159,7 @@ void TWebPartTemplate::AddTag(const TXmlDNode& element, const std::string& secti
     tag.Name = element.NodeName();
     tag.Default = element.InnerXml();
     std::string required = static_cast<const TXmlDElement&>(element).GetAttribute("required");
-    tag.Required = equalsNoCase(required, "true") || required == "1";
+    tag.Required = SameNoCase(required, "true") || required == "1";
     tag.Section = section;
     TagBinding binding = BindTag(tag.Name, editor_);
     if (binding.Bound()) {

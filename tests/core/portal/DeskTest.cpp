@@ -202,7 +202,8 @@ TEST_F(DeskTest, RefusedChangesLeaveTheFileAsItWas)
          "not well-formed"},
         {"insert a duplicate", [&] { base.insertTag("desk/container:news", "<container ID=\"clock\"/>"); },
          "already on the desk"},
-        {"insert nothing", [&] { base.insertTag("desk/container:news", "just text"); }, ""},
+        {"insert nothing", [&] { base.insertTag("desk/container:news", " <!-- no element --> "); }, "holds no element"},
+        {"insert plain text", [&] { base.insertTag("desk/container:news", "just text"); }, "not well-formed"},
         {"path outside the desk", [&] { base.deleteTag("zone/container:news"); }, "desk element path"},
     };
     InitBase(root_.string());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 
@@ -26,10 +28,11 @@ class TempDir : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("wpe_shell_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_);
+        // A fresh folder of its own, so two builds running the suite at once
+        // never share one.
+        std::string pattern = (fs::temp_directory_path() / "wpe_shell_XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
     }
     void TearDown() override
     {

@@ -113,6 +113,43 @@ TEST_F(FilesTest, ReadWholeFileErrors)
     EXPECT_EQ(errorOf([&] { ReadWholeFile(dir_); }), "File \"" + dir_ + "\" not found");
 }
 
+TEST_F(FilesTest, BoundedReadRefusesWhatIsNotASmallRegularFile)
+{
+    put("part.xml", "<WebPart/>");
+    EXPECT_EQ(ReadWholeFile(path("part.xml"), 10), "<WebPart/>");
+    // One byte over the limit is refused before anything is read, and the
+    // error names the file so the caller can word its own message.
+    EXPECT_EQ(errorOf([&] { ReadWholeFile(path("part.xml"), 9); }), path("part.xml"));
+    EXPECT_THROW(ReadWholeFile(path("part.xml"), 9), FileTooLarge);
+    EXPECT_EQ(errorOf([&] { ReadWholeFile(path("missing.xml"), 10); }),
+              "File \"" + path("missing.xml") + "\" not found");
+    // A folder (or a pipe) would never give a size worth trusting.
+    fs::create_directory(path("folder.xml"));
+    EXPECT_EQ(errorOf([&] { ReadWholeFile(path("folder.xml"), 10); }),
+              "Read file " + path("folder.xml") + " error");
+    ASSERT_EQ(::mkfifo(path("pipe.xml").c_str(), 0600), 0);
+    EXPECT_EQ(errorOf([&] { ReadWholeFile(path("pipe.xml"), 10); }),
+              "Read file " + path("pipe.xml") + " error");
+}
+
+TEST_F(FilesTest, TemporaryNamesAreHiddenUniqueAndReplaceTheTarget)
+{
+    const std::string a = TemporarySiblingName(path("skin.zip"));
+    const std::string b = TemporarySiblingName(path("skin.zip"));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(ExtractFilePath(a), dir_);
+    EXPECT_EQ(ExtractFileName(a).rfind(".skin.zip.tmp", 0), 0u) << a;
+
+    put("skin.zip", "old");
+    std::ofstream(a, std::ios::binary) << "new";
+    EXPECT_TRUE(ReplaceFile(a, path("skin.zip")));
+    EXPECT_EQ(ReadWholeFile(path("skin.zip")), "new");
+    EXPECT_EQ(entriesOf(""), "skin.zip;");
+    // Nothing to move: the target stays as it was.
+    EXPECT_FALSE(ReplaceFile(b, path("skin.zip")));
+    EXPECT_EQ(ReadWholeFile(path("skin.zip")), "new");
+}
+
 TEST_F(FilesTest, UnreadableFileIsReportedWithoutWaiting)
 {
     if (::geteuid() == 0)

@@ -2,6 +2,8 @@
 #include "util/Exception.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <zip.h>
 
 #include <filesystem>
@@ -16,10 +18,11 @@ namespace {
 class ArchiveTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("wpe_archive_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
+        // A fresh folder of its own, so two builds running the suite at once
+        // never share one.
+        std::string pattern = (fs::temp_directory_path() / "wpe_archive_XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
         fs::create_directories(root_ / "x");
         fs::create_directories(root_ / "parts");
     }

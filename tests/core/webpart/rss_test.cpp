@@ -35,11 +35,9 @@ const std::string kFixedTail =
 
 bool wellFormed(const std::string& text, std::string* error = nullptr) {
     try {
-        TXmlDDocument doc;
-        TRef<TXmlDNode> hold(&doc);
-        doc.LoadXml(text);
-        hold.Detach();
-        return doc.SelectChild("WebPart") != nullptr;
+        TRef<TXmlDDocument> doc(new TXmlDDocument);
+        doc->LoadXml(text);
+        return doc->SelectChild("WebPart") != nullptr;
     } catch (const std::exception& e) {
         if (error)
             *error = e.what();

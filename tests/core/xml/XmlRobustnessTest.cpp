@@ -230,11 +230,22 @@ TEST(XmlCorpus, ConformanceFilesNeverCrashAndPlainWellFormedOnesLoad)
             ++mustLoad;
             EXPECT_TRUE(loaded) << f.name << ": " << message;
         }
-        // Through a file and the stream path as well.
-        TRef<TXmlDDocument> doc(new TXmlDDocument);
+        // Through a file and the stream path as well: the same verdict and,
+        // when it loads, the same tree as from memory.
+        TRef<TXmlDDocument> fromFile(new TXmlDDocument);
+        std::string fileMessage;
+        bool fileLoaded = true;
         try {
-            doc->LoadFromFile((dir / f.name).string());
-        } catch (const Exception&) {
+            fromFile->LoadFromFile((dir / f.name).string());
+        } catch (const Exception& e) {
+            fileLoaded = false;
+            fileMessage = e.what();
+        }
+        EXPECT_EQ(fileLoaded, loaded) << f.name << ": " << (loaded ? fileMessage : message);
+        if (loaded && fileLoaded) {
+            TRef<TXmlDDocument> fromMemory(new TXmlDDocument);
+            fromMemory->LoadXml(bytes);
+            EXPECT_EQ(fromFile->Xml(), fromMemory->Xml()) << f.name;
         }
     }
     EXPECT_GT(mustLoad, 10);
