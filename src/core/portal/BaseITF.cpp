@@ -143,6 +143,11 @@ void DeleteTag(const std::string& path)
     PortalBase().deleteTag(path);
 }
 
+void MoveTagToZone(const std::string& path, const std::string& zone)
+{
+    PortalBase().moveTagToZone(path, zoneNumber(zone));
+}
+
 void InsertTag(const std::string& path, const std::string& xml)
 {
     PortalBase().insertTag(path, xml);
