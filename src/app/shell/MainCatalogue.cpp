@@ -8,6 +8,7 @@
 #include "shell/DocumentEditor.h"
 #include "shell/DocumentTabs.h"
 #include "shell/MainForm.h"
+#include "shell/PortalTab.h"
 #include "util/Dialogs.h"
 
 #include <QAction>

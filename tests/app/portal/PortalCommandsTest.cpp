@@ -26,6 +26,12 @@ TEST_F(MainFormTest, WithoutACurrentSkinThePortalCommandsStopAtTheDesigner)
         EXPECT_EQ(dialogs.shown[0].text, "Choose skin before generating portal!");
         EXPECT_EQ(Form().PortalTab().ActivePageName(), "Designer");
     }
+    // From a document tab, the Portal tab comes to the front.
+    Form().OpenWebPartDocument(WebPart("a.xml"));
+    ASSERT_EQ(Active(), 1);
+    Form().Commands().miBuildAndView->trigger();
+    EXPECT_EQ(Active(), 0);
+
     dialogs.shown.clear();
     Form().PortalTab().ShowPage("Preview");
     ASSERT_EQ(dialogs.shown.size(), 1u);
