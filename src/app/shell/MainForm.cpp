@@ -206,6 +206,7 @@ void TMainForm::ConnectCommands()
     portal.serverAddress = [this] { return setup_.portalSetting ? setup_.portalSetting("user/Server") : std::string(); };
     portal.portalRoot = [this] { return ExtractFilePath(WithoutTrailingDelimiter(folders_.PortalDir)); };
     portal.setMessage = [this](const std::string& text) { statusBar_->SetMessage(text); };
+    portal.showPortalTab = [this] { mainPageControl_->setCurrentIndex(0); };
     new TPortalCommands(c, *portalTab_, std::move(portal), this);
 }
 
