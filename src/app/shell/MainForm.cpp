@@ -489,11 +489,6 @@ std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& proposed
     return Dialogs().ChooseSaveFile(o);
 }
 
-void TMainForm::RefreshSkins()
-{
-    portalTab_->RefreshSkins();
-}
-
 TMainStatusBar& TMainForm::StatusBar() { return *statusBar_; }
 TWPCommentFile& TMainForm::Comments() { return *comments_; }
 ICatalogueHook& TMainForm::Catalogue() { return *catalogue_; }
