@@ -4,6 +4,7 @@
 #include "portal/BaseITF.h"
 #include "shell/AboutBox.h"
 #include "shell/EditorFactory.h"
+#include "shell/FatalErrors.h"
 #include "shell/MainForm.h"
 #include "shell/OptionsForm.h"
 #include "shell/ProgramSetup.h"
@@ -38,6 +39,7 @@ struct SplashGuard {
 
 int main(int argc, char** argv)
 {
+    InstallFatalErrorHandler();
     TSingleInstance instance;
     if (!instance.Acquire())
         return 0;
@@ -68,7 +70,6 @@ int main(int argc, char** argv)
 
             ShowStartupStep("Creating main form...");
             QApplication::processEvents();
-            QApplication::setApplicationDisplayName("Ombrelio Developer Toolkit");
 
             TMainFormSetup setup;
             setup.programDir = ResolveProgramDir();

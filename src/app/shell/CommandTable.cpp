@@ -122,6 +122,7 @@ TCommandTable::TCommandTable(QMainWindow* window) : QObject(window)
     miHistory->setVisible(false);
     miAbout = Add(help, "miAbout", "&About");
 
+    tbSave = Add(nullptr, "tbSave", "Save", "save");
     tbDelete = Add(nullptr, "tbDelete", "Delete", "delete");
     tbViewInBrowser = Add(nullptr, "tbViewInBrowser", "View in browser", "view");
     Disable(tbViewInBrowser);
@@ -132,7 +133,7 @@ TCommandTable::TCommandTable(QMainWindow* window) : QObject(window)
     toolBar->setIconSize(QSize(20, 20));
     toolBar->addAction(miNew);
     toolBar->addAction(miOpen);
-    toolBar->addAction(miSave);
+    toolBar->addAction(tbSave);
     toolBar->addAction(miSaveAll);
     toolBar->addAction(miClose);
     toolBar->addSeparator();

@@ -55,7 +55,9 @@ public:
     // Help
     QAction* miHistory;
     QAction* miAbout;
-    // Toolbar-only buttons
+    // Toolbar-only buttons. The toolbar's Save has its own action: only it
+    // follows the modified flag, while "&Save" and Ctrl+S stay available.
+    QAction* tbSave;
     QAction* tbDelete;
     QAction* tbViewInBrowser;
 

@@ -48,6 +48,9 @@ public:
     virtual void CycleInnerPage(bool forward) = 0;
     // Builds the skin (skin editors only; others do nothing).
     virtual void BuildSkin() {}
+    // Converts the skin template to XHTML with the layout the user picks
+    // (skin editors only; others do nothing).
+    virtual void MakeXhtmlCompatible() {}
 
 signals:
     // The editor's close button: the main window closes the active tab once

@@ -257,7 +257,7 @@ void TDocumentTabs::NewWebPart()
     RefreshStatus();
 }
 
-void TDocumentTabs::NewSkin()
+void TDocumentTabs::NewSkin(const std::string& htmlTemplatePath, const std::string& styleSheetPath)
 {
     int found = FindSkinTab("Untitled");
     if (found > 0) {
@@ -268,7 +268,7 @@ void TDocumentTabs::NewSkin()
     if (!editor)
         return;
     try {
-        editor->NewSkin("", "");
+        editor->NewSkin(htmlTemplatePath, styleSheetPath);
     } catch (const std::exception& e) {
         RemoveTab(IndexOf(editor));
         ShowError(e);

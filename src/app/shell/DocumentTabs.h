@@ -60,7 +60,9 @@ public:
     IDocumentEditor* NewSkinTab();
     // "New WebPart" and "New Skin" of the File menu.
     void NewWebPart();
-    void NewSkin();
+    // A new skin from an HTML template and a style sheet (either empty for
+    // the defaults). An open "Untitled" skin is activated instead.
+    void NewSkin(const std::string& htmlTemplatePath = {}, const std::string& styleSheetPath = {});
 
     // False when the user cancelled.
     bool CloseActiveTab(bool remember);

@@ -10,7 +10,7 @@ EditorFactories BuiltInEditorFactories()
 #ifdef WPE_HAVE_WEBPART_EDITOR
     f.webPart = &CreateWebPartEditor;
 #endif
-    // The skin editor is not part of this build yet.
+    f.skin = &CreateSkinEditor;
     return f;
 }
 

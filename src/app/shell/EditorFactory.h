@@ -18,11 +18,14 @@ using EditorFactory = std::function<std::unique_ptr<IDocumentEditor>(IMainServic
 
 struct EditorFactories {
     EditorFactory webPart;  // empty: web part editing is not available
-    EditorFactory skin;     // empty: skin editing is not available
+    EditorFactory skin;
 };
 
 // A web part editor inside parent, working through services.
 std::unique_ptr<IDocumentEditor> CreateWebPartEditor(IMainServices& services, QWidget* parent);
+
+// A skin editor inside parent, working through services.
+std::unique_ptr<IDocumentEditor> CreateSkinEditor(IMainServices& services, QWidget* parent);
 
 // The factories this build of the program has.
 EditorFactories BuiltInEditorFactories();

@@ -15,6 +15,7 @@
 #include "shell/PortalTab.h"
 #include "shell/Resources.h"
 #include "shell/SkinTemplate.h"
+#include "skin/SkinFolder.h"
 #include "shell/VersionInfo.h"
 #include "util/Dialogs.h"
 #include "util/Paths.h"
@@ -114,7 +115,7 @@ void TMainForm::BuildLayout()
     splitter_->setSizes({230, 770});
     setCentralWidget(splitter_);
 
-    statusBar_ = new TMainStatusBar(this, commands_->miSave, this);
+    statusBar_ = new TMainStatusBar(this, commands_->tbSave, this);
     setStatusBar(statusBar_);
 
     TDocumentTabs::Hooks hooks;
@@ -143,6 +144,7 @@ void TMainForm::ConnectCommands()
     connect(c.miNewSkin, &QAction::triggered, this, [this] { tabs_->NewSkin(); });
     connect(c.miOpen, &QAction::triggered, this, &TMainForm::OpenFromDialog);
     connect(c.miSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
+    connect(c.tbSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
     connect(c.miSaveAs, &QAction::triggered, this, [this] { tabs_->SaveActive(true); });
     connect(c.miSaveAll, &QAction::triggered, this, [this] { tabs_->SaveAll(); });
     connect(c.miClose, &QAction::triggered, this, [this] { CloseActiveTab(false); });
@@ -195,6 +197,14 @@ void TMainForm::ImportSkinFromTemplate()
         Dialogs().Show(MsgKind::Information, kSkinEditingUnavailable);
         return;
     }
+    // A new skin is made in the "Untitled" folder, which is emptied first:
+    // an open Untitled skin must not lose its files under its tab.
+    if (int untitled = tabs_->FindSkinTab(kUntitledSkin); untitled > 0) {
+        ActivateTab(tabs_->EditorAt(untitled));
+        Dialogs().Show(MsgKind::Warning, "The skin \"Untitled\" is open. Save it under a name or close it "
+                                         "before importing another template.");
+        return;
+    }
     FileDialogOptions o;
     o.title = "Import skin from template";
     o.filter = kHtmlTemplateFilter;
@@ -221,14 +231,7 @@ void TMainForm::ImportSkinFromTemplate()
     } else {
         css.clear();  // the skin editor finds the linked stylesheet itself
     }
-    IDocumentEditor* editor = tabs_->NewSkinTab();
-    if (!editor)
-        return;
-    try {
-        editor->NewSkin(*html, css);
-    } catch (const std::exception& e) {
-        Dialogs().Show(MsgKind::Error, e.what());
-    }
+    tabs_->NewSkin(*html, css);
 }
 
 void TMainForm::RestoreLastOpenedFiles(const std::function<void(const std::string&)>& progress)
@@ -321,9 +324,13 @@ void TMainForm::ShowAbout()
 
 void TMainForm::MakeXhtmlCompatible()
 {
-    if (tabs_->KindAt(mainPageControl_->currentIndex()) == DocumentKind::Skin)
+    int index = mainPageControl_->currentIndex();
+    if (tabs_->KindAt(index) != DocumentKind::Skin) {
+        Dialogs().Show(MsgKind::Information, "Use it for skin template!");
         return;
-    Dialogs().Show(MsgKind::Information, "Use it for skin template!");
+    }
+    if (auto* editor = tabs_->EditorAt(index))
+        editor->MakeXhtmlCompatible();
 }
 
 void TMainForm::BuildSkin()

@@ -38,6 +38,12 @@ public:
     virtual std::optional<std::string> ChooseSaveFile(const std::string& proposedName,
                                                       const std::string& initialDir) = 0;
 
+    // The position of the open skin tab of that name (letter case aside),
+    // or -1 when none is open.
+    virtual int FindSkinTab(const std::string& skinName) const { return -1; }
+    // Reloads the Portal tab's list of skins after a skin was saved.
+    virtual void RefreshSkins() {}
+
     virtual TMainStatusBar& StatusBar() = 0;
     virtual TWPCommentFile& Comments() = 0;
     virtual ICatalogueHook& Catalogue() = 0;

@@ -120,7 +120,7 @@ void ApplyMacro(QsciScintilla* editor, Macro macro) {
         int line = 0, column = 0;
         editor->getCursorPosition(&line, &column);
         editor->insert(before + after);
-        // Columns count bytes in UTF-8 mode; the pair is ASCII.
+        // Line indexes count characters, and the pair's are plain ASCII.
         editor->setCursorPosition(line, column + int(before.size()));
     }
     editor->endUndoAction();
@@ -141,13 +141,48 @@ void SelectLineValue(QsciScintilla* editor, int line) {
     int start = 0, end = 0;
     if (!ValueRangeOfLine(text, start, end))
         return;
-    // Scintilla columns are byte offsets of the UTF-8 line.
-    int byteStart = int(text.left(start).toUtf8().size());
-    int byteEnd = int(text.left(end).toUtf8().size());
-    if (byteStart == byteEnd)
-        editor->setCursorPosition(line, byteStart);
+    int from = EditorIndex(text, start);
+    int to = EditorIndex(text, end);
+    if (from == to)
+        editor->setCursorPosition(line, from);
     else
-        editor->setSelection(line, byteStart, line, byteEnd);
+        editor->setSelection(line, from, line, to);
+}
+
+namespace {
+constexpr int kErrorMarker = 1;
+constexpr int kMarkerMargin = 1;
+}
+
+void ShowErrorMark(QsciScintilla* editor, int line, int index) {
+    ClearErrorMark(editor);
+    if (!editor->property("wpeErrorMark").isValid()) {
+        editor->setProperty("wpeErrorMark", true);
+        editor->setMarginType(kMarkerMargin, QsciScintilla::SymbolMargin);
+        editor->setMarginWidth(kMarkerMargin, 16);
+        editor->markerDefine(QsciScintilla::Circle, kErrorMarker);
+        editor->setMarkerBackgroundColor(QColor(0xD0, 0x20, 0x20), kErrorMarker);
+        editor->setMarkerForegroundColor(QColor(0x80, 0x00, 0x00), kErrorMarker);
+    }
+    editor->markerAdd(line, kErrorMarker);
+    editor->setCursorPosition(line, index);
+    editor->ensureLineVisible(line);
+    // An editor not laid out yet scrolls sideways to a caret it cannot show,
+    // and would stay so once shown.
+    if (!editor->isVisible())
+        editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, 0UL);
+}
+
+void ClearErrorMark(QsciScintilla* editor) {
+    editor->markerDeleteAll(kErrorMarker);
+}
+
+int ErrorMarkLine(QsciScintilla* editor) {
+    return editor->markerFindNext(0, 1u << kErrorMarker);
+}
+
+int EditorIndex(const QString& line, int offset) {
+    return int(QStringView(line).left(offset).toUcs4().size());
 }
 
 } // namespace wpe

@@ -34,4 +34,15 @@ bool ValueRangeOfLine(const QString& line, int& start, int& end);
 // Selects that range of the editor's line (or puts the caret there).
 void SelectLineValue(QsciScintilla* editor, int line);
 
+// The editor's index within a line (it counts characters, not UTF-16 units
+// and not the bytes of its UTF-8 text) of the QString offset in that line.
+int EditorIndex(const QString& line, int offset);
+
+// Marks a line with the error sign in the gutter (one mark at a time) and
+// puts the caret at index in it.
+void ShowErrorMark(QsciScintilla* editor, int line, int index);
+void ClearErrorMark(QsciScintilla* editor);
+// The line holding the error mark, or -1.
+int ErrorMarkLine(QsciScintilla* editor);
+
 } // namespace wpe

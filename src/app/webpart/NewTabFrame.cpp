@@ -18,9 +18,11 @@
 #include "util/Files.h"
 #include "util/Paths.h"
 #include "webpart/Archive.h"
+#include "webpart/Preview.h"
 #include "webpart/RssImport.h"
 #include "webpart/WPComment.h"
 #include "webpart/WebPart.h"
+#include "xml/XXml.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -83,7 +85,10 @@ QToolButton* smallButton(const QString& name, const QString& text, const QString
 // ---- construction ----
 
 TNewTab::TNewTab(IMainServices& services, QWidget* parent)
-    : IDocumentEditor(parent), services_(services), generator_(&ExecuteGeneratorStr),
+    : IDocumentEditor(parent), services_(services),
+      generator_([](const std::string& xml, const std::string& xsl, std::string* warnings) {
+          return ExecuteGeneratorStr(xml, xsl, warnings);
+      }),
       openUrl_([](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }) {
     setObjectName("NewTab");
     pages_ = new QTabWidget(this);
@@ -503,9 +508,21 @@ void TNewTab::setSourceText(const QString& text) {
 
 void TNewTab::showParseError(const std::exception& e) {
     Dialogs().Show(MsgKind::Error, e.what());
+    // The message stays as the reader words it; where it stopped is shown
+    // by the caret, a mark in the gutter and the status bar.
+    auto* xml = dynamic_cast<const EXmlError*>(&e);
+    if (!xml || xml->Offset() == EXmlError::kNoOffset)
+        return;
+    std::string source = part_->SourceText();
+    XmlTextPosition at = PositionInText(source, xml->Offset());
+    QString before = codec_.decode(source.substr(at.lineStart, at.column - 1));
+    int index = EditorIndex(before, int(before.size()));
+    ShowErrorMark(memo_, at.line - 1, index);
+    services_.StatusBar().SetMessage("line " + std::to_string(at.line) + ", column " + std::to_string(index + 1));
 }
 
 bool TNewTab::loadSourceIntoFields(const std::string& bytes) {
+    ClearErrorMark(memo_);
     try {
         part_->SetSourceText(bytes);
         part_->Template().ResetControls();
@@ -566,41 +583,36 @@ void TNewTab::onPageChanged(int index) {
 }
 
 void TNewTab::SetGenerator(std::function<std::string(const std::string&, const std::string&)> generator) {
-    generator_ = std::move(generator);
+    generator_ = [generator = std::move(generator)](const std::string& xml, const std::string& xsl, std::string*) {
+        return generator(xml, xsl);
+    };
 }
 
+void TNewTab::SetGenerator(Generator generator) { generator_ = std::move(generator); }
+
 void TNewTab::renderPreview() {
-    QString content = text("Content");
-    if (content.isEmpty())
+    std::string content = text("Content").toStdString();
+    if (content.empty())
         return;
-    QString xsl = text("XSL");
-    QString html;
-    if (!xsl.isEmpty()) {
-        auto decode = [](QString s) {
-            return s.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"");
-        };
+    std::string xsl = text("XSL").toStdString();
+    std::string html;
+    if (!xsl.empty()) {
+        // What went wrong is shown in the preview itself, never a blank page.
         try {
-            html = QString::fromUtf8(generator_(decode(content).toStdString(), decode(xsl).toStdString()));
+            std::string warnings;
+            html = generator_(DecodePreviewEntities(content), DecodePreviewEntities(xsl), &warnings);
+            html = WithPreviewWarnings(html, warnings);
         } catch (const std::exception& e) {
-            Dialogs().Show(MsgKind::Error, e.what());
-            return;
+            html = PreviewErrorPage("The preview cannot be shown", e.what());
         }
     } else {
-        QString trimmed = content.trimmed();
-        if (trimmed.startsWith("<![CDATA[")) {
-            html = trimmed.mid(9);
-            qsizetype end = html.indexOf("]]>");
-            if (end >= 0)
-                html.remove(end, 3);
-        } else {
-            html = content;
-        }
+        html = ContentPreviewHtml(content);
     }
-    previewHtml_ = html;
+    previewHtml_ = QString::fromStdString(html);
     QUrl base = fileName_.empty()
                     ? QUrl()
                     : QUrl::fromLocalFile(QFileInfo(QString::fromStdString(fileName_)).absolutePath() + "/");
-    static_cast<TPreviewView*>(preview_)->showHtml(html, base);
+    static_cast<TPreviewView*>(preview_)->showHtml(previewHtml_, base);
 }
 
 // ---- starting a part ----
@@ -720,8 +732,14 @@ void TNewTab::writeSource(const std::string& path) {
 }
 
 bool TNewTab::Save(bool saveAs, bool deferRefresh) {
+    // A refused part counts as handled, so that "Save All" goes on.
+    SaveOutcome outcome = trySave(saveAs, deferRefresh);
+    return outcome == SaveOutcome::Saved || outcome == SaveOutcome::Refused;
+}
+
+TNewTab::SaveOutcome TNewTab::trySave(bool saveAs, bool deferRefresh) {
     if (!validate())
-        return true;
+        return SaveOutcome::Refused;
     WaitCursor wait;
     bool sourceActive = pages_->currentIndex() == kEdit;
     bool exists = !fileName_.empty() && FileExists(fileName_);
@@ -742,7 +760,7 @@ bool TNewTab::Save(bool saveAs, bool deferRefresh) {
             }
             std::optional<std::string> chosen = services_.ChooseSaveFile(proposed, services_.Folders().StorageDir);
             if (!chosen)
-                return false;
+                return SaveOutcome::Cancelled;
             if (!sourceActive) {
                 stampLastModified();
                 applyMasterPartLink(*chosen, saveAs);
@@ -757,10 +775,10 @@ bool TNewTab::Save(bool saveAs, bool deferRefresh) {
         // Nothing was written (files are replaced whole), so the tab must stay.
         Dialogs().Show(MsgKind::Error, e.what());
         UpdateStatus();
-        return false;
+        return SaveOutcome::Failed;
     }
     afterSave(deferRefresh);
-    return true;
+    return SaveOutcome::Saved;
 }
 
 void TNewTab::copyLinkedFiles() {
@@ -815,7 +833,9 @@ bool TNewTab::CloseQuery(bool remember) {
             fileName_.empty() ? "Save changes to Untitled?" : "Save changes to " + fileName_ + " ?";
         switch (Dialogs().Ask(MsgKind::Confirmation, question, MsgButtons::YesNoCancel)) {
         case MsgResult::Cancel: result = false; break;
-        case MsgResult::Yes: result = Save(false, false); break;
+        // Only a part that was written may go; a refused or failed save
+        // keeps the tab and its edits.
+        case MsgResult::Yes: result = trySave(false, false) == SaveOutcome::Saved; break;
         default: break;
         }
     }

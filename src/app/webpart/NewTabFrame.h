@@ -75,7 +75,10 @@ public:
     std::string CategoryEditPath() const;
     // The rendered HTML of the last preview (what the preview was given).
     const QString& PreviewHtml() const { return previewHtml_; }
-    // Replaces the XSLT generator used for the preview (xml, xsl -> html).
+    // Replaces the XSLT generator used for the preview (xml, xsl -> html;
+    // what the engine warned of goes to the third argument when given).
+    using Generator = std::function<std::string(const std::string&, const std::string&, std::string*)>;
+    void SetGenerator(Generator generator);
     void SetGenerator(std::function<std::string(const std::string&, const std::string&)> generator);
     // Replaces how web addresses are opened (the system browser by default).
     void SetUrlOpener(std::function<void(const QString&)> opener) { openUrl_ = std::move(opener); }
@@ -107,6 +110,9 @@ private:
     QWidget* macroButton(const QString& name);
     void watchCodeEditor(QsciScintilla* editor);
 
+    enum class SaveOutcome { Saved, Refused, Cancelled, Failed };
+    SaveOutcome trySave(bool saveAs, bool deferRefresh);
+
     void onPageChanged(int index);
     bool parseSource();
     bool loadSourceIntoFields(const std::string& bytes);
@@ -134,7 +140,7 @@ private:
     int currentPage_ = kBasic;
     bool switchingPage_ = false;
     QString previewHtml_;
-    std::function<std::string(const std::string&, const std::string&)> generator_;
+    Generator generator_;
     std::function<void(const QString&)> openUrl_;
 
     QTabWidget* pages_ = nullptr;

@@ -170,10 +170,15 @@ void SetDownloadOptions(const TFetchOptions& options)
 
 std::string ExecuteGeneratorStr(const std::string& xml, const std::string& xsl)
 {
+    return ExecuteGeneratorStr(xml, xsl, nullptr);
+}
+
+std::string ExecuteGeneratorStr(const std::string& xml, const std::string& xsl, std::string* warnings)
+{
     if (IsBaseInitialized())
-        return PortalBase().generator().transform(xml, xsl);
+        return PortalBase().generator().transform(xml, xsl, warnings);
     static const TXslGenerator standalone;
-    return standalone.transform(xml, xsl);
+    return standalone.transform(xml, xsl, warnings);
 }
 
 std::string BuildPortalPage()

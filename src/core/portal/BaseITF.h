@@ -80,6 +80,9 @@ void SetDownloadOptions(const TFetchOptions& options);
 // web part preview); a malformed text or stylesheet error raises an error
 // with the messages of the XSLT engine.
 std::string ExecuteGeneratorStr(const std::string& xml, const std::string& xsl);
+// The same; what the engine reported on a run that still gave an output
+// (a refused document() load, say) goes to warnings, one message a line.
+std::string ExecuteGeneratorStr(const std::string& xml, const std::string& xsl, std::string* warnings);
 
 // Renders the current profile's start page in the current skin into
 // PORTAL/desk.html and returns that path; raises when no skin is current or

@@ -155,9 +155,31 @@ xmlParserInputPtr restrictedLoader(const char* url, const char* id, xmlParserCtx
     return xmlNewInputFromFile(ctxt, path.c_str());
 }
 
+void logRefusal(const char* what, const char* value)
+{
+    if (activePolicy != nullptr && activePolicy->log != nullptr)
+        activePolicy->log->addLine(std::string(what) + " \"" + (value ? value : "") +
+                                   "\" is not allowed: a stylesheet may not reach files or the network here");
+}
+
 int allowRead(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char* value)
 {
-    return allowedFile(value).empty() ? 0 : 1;
+    if (!allowedFile(value).empty())
+        return 1;
+    logRefusal("Reading", value);
+    return 0;
+}
+
+int forbidWrite(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char* value)
+{
+    logRefusal("Writing", value);
+    return 0;
+}
+
+int forbidNetwork(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char* value)
+{
+    logRefusal("Reaching", value);
+    return 0;
 }
 
 // Installs our error handlers, entity loader and security preferences for one
@@ -182,10 +204,10 @@ public:
         xmlSetGenericErrorFunc(&log, genericError);
         xsltSetGenericErrorFunc(&log, genericError);
         xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_READ_FILE, allowRead);
-        xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_WRITE_FILE, xsltSecurityForbid);
-        xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_CREATE_DIRECTORY, xsltSecurityForbid);
-        xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_READ_NETWORK, xsltSecurityForbid);
-        xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_WRITE_NETWORK, xsltSecurityForbid);
+        xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_WRITE_FILE, forbidWrite);
+        xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_CREATE_DIRECTORY, forbidWrite);
+        xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_READ_NETWORK, forbidNetwork);
+        xsltSetSecurityPrefs(prefs_, XSLT_SECPREF_WRITE_NETWORK, forbidNetwork);
         // Imports and includes are checked against the default preferences.
         xsltSetDefaultSecurityPrefs(prefs_);
     }
@@ -289,27 +311,32 @@ void TXslGenerator::setDtdPrefix(std::string declarations)
     dtdPrefix_ = std::move(declarations);
 }
 
-std::string TXslGenerator::transform(std::string_view xml, std::string_view xsl) const
+std::string TXslGenerator::transform(std::string_view xml, std::string_view xsl, std::string* warnings) const
 {
-    return run(xml, xsl, "UTF-8", includeFolder_.empty() ? std::string() : includeFolder_ + "stylesheet.xsl");
+    return run(xml, xsl, "UTF-8", includeFolder_.empty() ? std::string() : includeFolder_ + "stylesheet.xsl",
+               warnings);
 }
 
 std::string TXslGenerator::transformFileTexts(std::string_view xml, std::string_view xsl,
                                               const std::string& baseUrl) const
 {
-    return run(xml, xsl, nullptr, baseUrl);
+    return run(xml, xsl, nullptr, baseUrl, nullptr);
 }
 
 std::string TXslGenerator::run(std::string_view xml, std::string_view xsl, const char* encoding,
-                               const std::string& baseUrl) const
+                               const std::string& baseUrl, std::string* warnings) const
 {
     TErrorLog log;
     TLoadPolicy policy{includeFolder_, dtdPrefix_, &log};
     TRunGuard guard(policy, log);
 
     const std::string styleText = withPortableDoctype(xsl);
-    TDoc styleDoc(xmlReadMemory(styleText.data(), static_cast<int>(styleText.size()),
-                                baseUrl.empty() ? nullptr : baseUrl.c_str(), encoding, kParseOptions));
+    // Without a name of its own the engine leaves the line out of its
+    // messages; "XSL" names the field the stylesheet comes from. Relative
+    // references resolve as they would without it, to nothing allowed.
+    const std::string styleUrl = baseUrl.empty() ? std::string("XSL") : baseUrl;
+    TDoc styleDoc(xmlReadMemory(styleText.data(), static_cast<int>(styleText.size()), styleUrl.c_str(), encoding,
+                                kParseOptions));
     if (!styleDoc)
         fail("The XSL is not well-formed XML", log);
     // The stylesheet takes over the document once it is parsed, also on error.
@@ -348,6 +375,8 @@ std::string TXslGenerator::run(std::string_view xml, std::string_view xsl, const
         output.assign(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(length));
         xmlFree(buffer);
     }
+    if (warnings != nullptr)
+        *warnings = tidyLog(log);
     return output;
 }
 

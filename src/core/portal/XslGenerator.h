@@ -26,7 +26,9 @@ public:
     // (any encoding declaration inside is overridden); the output is UTF-8.
     // A malformed document or stylesheet, a stylesheet error or a refused
     // load raises wpe::Exception with libxml2's and libxslt's messages.
-    std::string transform(std::string_view xml, std::string_view xsl) const;
+    // What they reported on a run that still gave an output (a document()
+    // load refused, say) goes to warnings when it is given, one per line.
+    std::string transform(std::string_view xml, std::string_view xsl, std::string* warnings = nullptr) const;
 
     // The same for texts read from files: each is decoded as its own XML
     // declaration says, and the output is in the stylesheet's output encoding.
@@ -34,7 +36,8 @@ public:
     std::string transformFileTexts(std::string_view xml, std::string_view xsl, const std::string& baseUrl) const;
 
 private:
-    std::string run(std::string_view xml, std::string_view xsl, const char* encoding, const std::string& baseUrl) const;
+    std::string run(std::string_view xml, std::string_view xsl, const char* encoding, const std::string& baseUrl,
+                    std::string* warnings) const;
 
     std::string includeFolder_;
     std::string dtdPrefix_;

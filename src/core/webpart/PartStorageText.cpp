@@ -3,6 +3,8 @@
 
 #include "xml/XXmlDom.h"
 
+#include <algorithm>
+
 namespace wpe {
 
 // ---- tree to text ----
@@ -25,21 +27,30 @@ bool hasWrittenChildren(const PartStorageNode& node) {
     return false;
 }
 
-void writeNode(const PartStorageNode& node, int depth, std::string& out) {
-    if (node.caption.empty()) {
-        // A node the user never named has no element of its own; its named
-        // children still carry data, so they are written where it stood.
-        for (int i = 0; i < node.ChildCount(); ++i) writeNode(*node.Child(i), depth + 1, out);
-        return;
-    }
-    std::string attrs;
-    for (const TNodeAttr& a : node.attrs) attrs += " " + a.name + "=\"" + XmlEscape(a.value) + "\"";
-    if (hasWrittenChildren(node)) {
-        out += indent(depth) + "<" + node.caption + attrs + ">" + node.value + "\r\n";
-        for (int i = 0; i < node.ChildCount(); ++i) writeNode(*node.Child(i), depth + 1, out);
-        out += indent(depth) + "</" + node.caption + ">\r\n";
-    } else {
-        out += indent(depth) + "<" + node.caption + attrs + ">" + node.value + "</" + node.caption + ">\r\n";
+// An element the writer has opened and not yet closed: a named node with
+// named descendants. (One whose children are all unnamed is written as a
+// leaf: opened and closed on two lines, its value would read back with the
+// line break and indentation added, and grow with every save.)
+struct OpenElement {
+    const PartStorageNode* node;
+};
+
+bool isAncestor(const PartStorageNode* candidate, const PartStorageNode* node) {
+    for (const PartStorageNode* p = node->Parent(); p; p = p->Parent())
+        if (p == candidate) return true;
+    return false;
+}
+
+// Closes the open elements that do not hold next (all of them at the end,
+// when next is null). The closing lines step back one level per line from
+// the depth of the last written node, whatever the depths of the elements
+// they close: below an unnamed node a closing line is indented deeper than
+// its start tag, the layout written part files have always had.
+void closeBefore(const PartStorageNode* next, int last, std::vector<OpenElement>& open, std::string& out) {
+    int level = last - 1;
+    while (!open.empty() && !(next && isAncestor(open.back().node, next))) {
+        out += indent(std::max(level--, 0)) + "</" + open.back().node->caption + ">\r\n";
+        open.pop_back();
     }
 }
 
@@ -48,7 +59,25 @@ void writeNode(const PartStorageNode& node, int depth, std::string& out) {
 std::string PartStorageText(const PartStorageTree& tree) {
     if (tree.Empty()) return {};
     std::string out = "\r\n";
-    for (int i = 0; i < tree.Root().ChildCount(); ++i) writeNode(*tree.Root().Child(i), 0, out);
+    std::vector<OpenElement> open;
+    int last = 0;
+    for (const PartStorageNode* node : tree.DisplayOrder()) {
+        // A node the user never named has no element of its own; its named
+        // descendants still carry data, so they are written where they stand.
+        if (node->caption.empty()) continue;
+        int d = node->Depth();
+        closeBefore(node, last, open, out);
+        std::string attrs;
+        for (const TNodeAttr& a : node->attrs) attrs += " " + a.name + "=\"" + XmlEscape(a.value) + "\"";
+        if (hasWrittenChildren(*node)) {
+            out += indent(d) + "<" + node->caption + attrs + ">" + node->value + "\r\n";
+            open.push_back({node});
+        } else {
+            out += indent(d) + "<" + node->caption + attrs + ">" + node->value + "</" + node->caption + ">\r\n";
+        }
+        last = d;
+    }
+    closeBefore(nullptr, last, open, out);
     return out;
 }
 

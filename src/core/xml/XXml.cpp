@@ -29,7 +29,7 @@ const char* const kErrStreamRead = "Ошибка чтения XML-докумен
 const char* const kErrEndTagMismatch =
     "Ошибка в XML-документе: несоответствие имени закрывающего тэга имени открывающему";
 
-[[noreturn]] void Fail(const char* message)
+[[noreturn]] void FailStream(const char* message)
 {
     throw EXmlReader(message);
 }
@@ -50,11 +50,15 @@ TTextReader::TTextReader(std::istream& stream, std::size_t bufferSize)
     Refill();
 }
 
-TTextReader::TTextReader(std::string_view text) : pos_(text.data()), end_(text.data() + text.size()) {}
+TTextReader::TTextReader(std::string_view text)
+    : pos_(text.data()), end_(text.data() + text.size()), start_(text.data())
+{
+}
 
 void TTextReader::Refill()
 {
-    pos_ = end_ = buffer_.get();
+    before_ += static_cast<std::size_t>(end_ - start_);
+    pos_ = end_ = start_ = buffer_.get();
     if (!stream_ || !buffer_)
         return;
     // A stream that cannot tell its size is read until it reports no more.
@@ -67,11 +71,11 @@ void TTextReader::Refill()
     } catch (...) {
         // A stream set to throw: only a hard failure is an error, not the end.
         if (stream_->bad() || !stream_->eof())
-            Fail(kErrStreamRead);
+            FailStream(kErrStreamRead);
         got = stream_->gcount();
     }
     if (stream_->bad())
-        Fail(kErrStreamRead);
+        FailStream(kErrStreamRead);
     if (got > 0)
         end_ = buffer_.get() + got;
 }
@@ -135,7 +139,33 @@ bool TXmlReaderStream::Match(std::string_view s, bool consume)
     return true;
 }
 
+XmlTextPosition PositionInText(std::string_view text, std::size_t offset)
+{
+    offset = std::min(offset, text.size());
+    XmlTextPosition p;
+    for (std::size_t i = 0; i < offset; ++i) {
+        char c = text[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            // Between CR and LF is still the end of the CR's line.
+            if (i + 1 == offset)
+                break;
+            ++i;
+        }
+        ++p.line;
+        p.lineStart = i + 1;
+    }
+    p.column = offset - p.lineStart + 1;
+    return p;
+}
+
 // ---- TXmlReader ----
+
+void TXmlReader::Fail(const char* message) const
+{
+    throw EXmlReader(message, Offset());
+}
 
 TXmlReader::TXmlReader() = default;
 
@@ -293,20 +323,29 @@ XmlTokenKind TXmlReader::ReadComment()
 XmlTokenKind TXmlReader::ReadCData()
 {
     TXmlReaderStream& in = *stream_;
+    // "]]" ends the section only when white space and then '>' follow; any
+    // other "]]" is content, as in a script that indexes twice: a[b[0]].
+    std::string gap;
     for (;;) {
         if (!in.ScanUntil(value_, [](char c) { return c == ']'; }))
             Fail(kErrCDataNoBrackets);
         in.ReadChar();
-        if (!value_.empty() && value_.back() == ']') {
-            value_.pop_back();
-            break;
+        if (value_.empty() || value_.back() != ']') {
+            value_.push_back(']');
+            continue;
         }
+        gap.clear();
+        if (!in.ScanUntil(gap, [](char c) { return !IsWhite(c); }))
+            Fail(kErrCDataNotClosed);
+        if (in.ReadChar(false) == '>') {
+            in.ReadChar();
+            value_.pop_back();
+            return tkCData;
+        }
+        // The second ']' may begin the next "]]".
         value_.push_back(']');
+        value_.append(gap);
     }
-    in.SkipWhitespace();
-    if (in.AtEnd() || in.ReadChar() != '>')
-        Fail(kErrCDataNotClosed);
-    return tkCData;
 }
 
 XmlTokenKind TXmlReader::ReadStartTag()

@@ -18,11 +18,37 @@
 
 namespace wpe {
 
-// Every failure of the reader. The message is the reader's own text.
-class EXmlReader : public Exception {
+// A text that does not load as XML, and where reading stopped in it.
+class EXmlError : public Exception {
 public:
-    using Exception::Exception;
+    static constexpr std::size_t kNoOffset = static_cast<std::size_t>(-1);
+    explicit EXmlError(std::string message, std::size_t offset = kNoOffset)
+        : Exception(std::move(message)), offset_(offset)
+    {
+    }
+    // The number of bytes of the input read when the error was found, so
+    // the error lies just before it; kNoOffset when that is not known.
+    std::size_t Offset() const { return offset_; }
+
+private:
+    std::size_t offset_;
 };
+
+// Every failure of the reader. The message is the reader's own text.
+class EXmlReader : public EXmlError {
+public:
+    using EXmlError::EXmlError;
+};
+
+// A place in a text: line and column count from 1, the column in bytes.
+struct XmlTextPosition {
+    int line = 1;
+    std::size_t column = 1;
+    std::size_t lineStart = 0; // offset of the line's first byte
+};
+// The place of offset in text; lines end at CR LF, LF or a lone CR, as the
+// source view counts them. An offset past the end is taken as the end.
+XmlTextPosition PositionInText(std::string_view text, std::size_t offset);
 
 // The kind of a token; the numbers are stable and callers switch on them.
 enum XmlTokenKind : std::uint8_t {
@@ -62,6 +88,8 @@ public:
     }
     // True when every byte has been read.
     bool AtEnd() const { return pos_ == end_; }
+    // The number of bytes read so far.
+    std::size_t Consumed() const { return before_ + static_cast<std::size_t>(pos_ - start_); }
 
     // The unread bytes of the current block (empty only at the end).
     std::string_view Window() const { return {pos_, static_cast<std::size_t>(end_ - pos_)}; }
@@ -81,6 +109,8 @@ private:
     std::size_t bufferSize_ = 0;
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
+    const char* start_ = nullptr;  // where the current block begins
+    std::size_t before_ = 0;       // bytes of the blocks before it
 };
 
 // Characters with push-back over a TTextReader.
@@ -96,6 +126,8 @@ public:
 
     // True when nothing is pushed back and every byte has been read.
     bool AtEnd() const { return pushBack_.empty() && text_.AtEnd(); }
+    // The number of bytes read and not pushed back.
+    std::size_t Offset() const { return text_.Consumed() - pushBack_.size(); }
     // The next character; consume false peeks. At the end: 0 (check AtEnd,
     // since 0 is also an ordinary byte of the input).
     char ReadChar(bool consume = true)
@@ -158,6 +190,8 @@ public:
 
     // Number of open elements.
     int Depth() const { return static_cast<int>(stack_.Size()); }
+    // The number of bytes of the input read so far (0 when closed).
+    std::size_t Offset() const { return stream_ ? stream_->Offset() : 0; }
     XmlTokenKind TokenKind() const { return tokenKind_; }
     const std::string& Name() const { return name_; }
     const std::string& Value() const { return value_; }
@@ -202,6 +236,7 @@ private:
     XmlTokenKind ReadEndTag();
     XmlTokenKind ReadText();
     XmlTokenKind EndOfInput();
+    [[noreturn]] void Fail(const char* message) const;
 
     XmlTokenKind tokenKind_ = tkEndOfInput;
     std::string name_;

@@ -466,6 +466,29 @@ namespace {
 
 void WriteXml(const TXmlDNode* root, std::string& out);
 
+// A CDATA section of data. The reader ends a section at "]]" followed by
+// white space and '>', so where the data holds one the section is split
+// after the "]]": the data reads back unchanged, as two sections.
+void AppendCData(std::string& out, const std::string& data)
+{
+    out.append("<![CDATA[");
+    std::size_t from = 0;
+    for (std::size_t i = 0; i + 1 < data.size(); ++i) {
+        if (data[i] != ']' || data[i + 1] != ']')
+            continue;
+        std::size_t j = i + 2;
+        while (j < data.size() && IsWhite(data[j]))
+            ++j;
+        if (j == data.size() || data[j] != '>')
+            continue;  // the section's own "]]>" follows a trailing "]]" safely
+        out.append(data, from, i + 2 - from);
+        out.append("]]><![CDATA[");
+        from = i + 2;
+    }
+    out.append(data, from, std::string::npos);
+    out.append("]]>");
+}
+
 void WriteAttributes(const TXmlDNode* node, std::string& out)
 {
     if (!node->HasAttributes())
@@ -510,9 +533,7 @@ bool WriteOpen(const TXmlDNode* n, std::string& out)
         out.append(XmlEscape(static_cast<const TXmlDCharacterData*>(n)->Data()));
         return false;
     case ntCDATASection:
-        out.append("<![CDATA[");
-        out.append(static_cast<const TXmlDCharacterData*>(n)->Data());
-        out.append("]]>");
+        AppendCData(out, static_cast<const TXmlDCharacterData*>(n)->Data());
         return false;
     case ntComment:
         out.append("<!--");
@@ -670,7 +691,7 @@ private:
             StartElement(target_);
             break;
         default:
-            Fail(kErrBadConstruct);
+            throw EXmlError(kErrBadConstruct, reader_.Offset());
         }
     }
 
@@ -700,7 +721,7 @@ private:
             break;
         case tkEndTag:
             if (reader_.Name() != current_->TagName())
-                Fail(kErrTagMismatch);
+                throw EXmlError(kErrTagMismatch, reader_.Offset());
             current_ = current_->ParentNode() == &target_ ? nullptr
                                                            : static_cast<TXmlDElement*>(current_->ParentNode());
             break;

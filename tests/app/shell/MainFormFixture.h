@@ -77,7 +77,9 @@ protected:
         s.fileHasElement = [](const std::string& file, const std::string& element) {
             return HasElementInFile(file, element);
         };
-        s.editors.webPart = [this](IMainServices& services, QWidget* parent) {
+        s.editors.webPart = [this](IMainServices& services, QWidget* parent) -> std::unique_ptr<IDocumentEditor> {
+            if (realWebPartEditor)
+                return CreateWebPartEditor(services, parent);
             return std::make_unique<TestEditor>(DocumentKind::WebPart, services, log, parent);
         };
         s.editors.skin = [this](IMainServices& services, QWidget* parent) {
@@ -108,6 +110,9 @@ protected:
     ScriptedDialogs dialogs;
     EditorLog log;
     bool failBase = false;
+    // The program's own web part editor instead of the stand-in (the
+    // template must then be in root/prog).
+    bool realWebPartEditor = false;
     std::unique_ptr<TOptionsForm> options;
     std::unique_ptr<TMainForm> form;
 };

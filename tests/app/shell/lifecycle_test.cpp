@@ -178,12 +178,13 @@ TEST_F(MainFormTest, StatusBarPanelsAndCaption)
     bar.SetCaretY(12);
     EXPECT_EQ(text("pnlPosition"), "5 : 12");
     EXPECT_EQ(text("pnlModified"), "Modified");
-    EXPECT_TRUE(Form().Commands().miSave->isEnabled());
+    EXPECT_TRUE(Form().Commands().tbSave->isEnabled());
     bar.Reset();
     EXPECT_EQ(Form().windowTitle().toStdString(), "Ombrelio Developer Toolkit - []");
     EXPECT_EQ(text("pnlPosition"), "");
     EXPECT_EQ(text("pnlMode"), "");
-    EXPECT_FALSE(Form().Commands().miSave->isEnabled());
+    EXPECT_FALSE(Form().Commands().tbSave->isEnabled());
+    EXPECT_TRUE(Form().Commands().miSave->isEnabled()) << "only the toolbar button follows the modified flag";
     bar.SetCaretX(2);
     bar.SetCaretY(0);
     EXPECT_EQ(text("pnlPosition"), "");

@@ -342,6 +342,9 @@ TEST_F(MainFormTest, ImportSkinFindsTheLinkedStyleSheet)
     EXPECT_EQ(dialogs.openRequests[0].filter, "HTML Documents (*.htm*)|*.htm*|All Files|*.*");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(log.calls.back(), "newskin:" + html + "|");
+    // The new skin lives in the Untitled folder; close it before the next import.
+    Pages()->setCurrentIndex(Form().Tabs().FindSkinTab("Untitled"));
+    ASSERT_TRUE(Form().Tabs().CloseActiveTab(false));
 
     std::string bare = PlainFile("design/bare.html", "<html><head></head><body>x</body></html>");
     dialogs.openFiles.push_back(bare);

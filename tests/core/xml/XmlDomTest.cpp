@@ -454,3 +454,66 @@ TEST(XmlReaderRegression, SpacedMarkupAfterLessThanIsNoElementName)
 }
 
 } // namespace
+
+namespace wpe {
+namespace {
+
+TEST(XmlDom, CDataSectionsReadBackWhateverTheyHold)
+{
+    // The reader ends a section only at "]]", white space and '>'; the
+    // writer splits a section where its data holds that, and nowhere else.
+    struct Row {
+        const char* data;
+        const char* written;
+    };
+    const Row rows[] = {
+        {"a[b[0]]", "<![CDATA[a[b[0]]]]>"},
+        {"['<Super>Home']", "<![CDATA[['<Super>Home']]]>"},
+        {"x]]>y", "<![CDATA[x]]]]><![CDATA[>y]]>"},
+        {"x]] \r\n>y", "<![CDATA[x]]]]><![CDATA[ \r\n>y]]>"},
+        {"]]", "<![CDATA[]]]]>"},
+    };
+    for (const Row& row : rows) {
+        TRef<TXmlDNode> section(new TXmlDCDATASection(row.data));
+        EXPECT_EQ(section->Xml(), row.written);
+    }
+    std::mt19937 random(917);
+    const std::string alphabet = "]]> \nx";
+    for (int round = 0; round < 5000; ++round) {
+        std::string data;
+        for (int n = static_cast<int>(random() % 10); n > 0; --n)
+            data += alphabet[random() % alphabet.size()];
+        auto doc = Load("<a/>");
+        doc->DocumentElement()->AppendChild(new TXmlDCDATASection(data));
+        std::string xml = doc->Xml();
+        ASSERT_EQ(Load(xml)->DocumentElement()->Text(), data) << xml;
+    }
+}
+
+} // namespace
+} // namespace wpe
+
+namespace wpe {
+namespace {
+
+TEST(XmlDom, LoadErrorsTellWhereReadingStopped)
+{
+    // The reader's errors and the document's own carry the offset.
+    struct Row {
+        const char* text;
+        std::size_t offset;
+    };
+    const Row rows[] = {{"<a>\r\n<b x=1 y></b></a>", 14}, {"<a/><![CDATA[y]]>", 17}};
+    for (const Row& row : rows) {
+        auto doc = MakeRef<TXmlDDocument>();
+        try {
+            doc->LoadXml(row.text);
+            ADD_FAILURE() << "loaded " << row.text;
+        } catch (const EXmlError& e) {
+            EXPECT_EQ(e.Offset(), row.offset) << row.text;
+        }
+    }
+}
+
+} // namespace
+} // namespace wpe

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -80,6 +82,12 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"<!---->", "C()"}, TokenCase{"<!-- a -- b -->", "C( a -- b )"}, TokenCase{"<!-->-->", "C(>)"},
         TokenCase{"<a><![CDATA[x]] ></a>", "S(a) CD(x) E(a)"}, TokenCase{"<a><![CDATA[]]></a>", "S(a) CD() E(a)"},
         TokenCase{"<a><![CDATA[<b>]x]]></a>", "S(a) CD(<b>]x) E(a)"},
+        // A "]]" that no '>' follows (after white space) is content.
+        TokenCase{"<a><![CDATA[a]]b]]></a>", "S(a) CD(a]]b) E(a)"},
+        TokenCase{"<a><![CDATA[['<Super>Home']]]></a>", "S(a) CD(['<Super>Home']) E(a)"},
+        TokenCase{"<a><![CDATA[x=a[b[0]];]]></a>", "S(a) CD(x=a[b[0]];) E(a)"},
+        TokenCase{"<a><![CDATA[a]] b]]\r\n></a>", "S(a) CD(a]] b) E(a)"},
+        TokenCase{"<a><![CDATA[]]]]]]></a>", "S(a) CD(]]]]) E(a)"},
         TokenCase{"<a><b>", "S(a) S(b)"}, TokenCase{"<a>x", "S(a) T(x)"},
         TokenCase{"<a>\x01\x02</a>", "S(a) T(\x01\x02) E(a)"},
         TokenCase{"<a:b xmlns:a=\"u\"></a:b>", "S(a:b) A(xmlns:a=u) E(a:b)"}));
@@ -114,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"<!DOCTYPE r [<!ENTITY e \"x\">]", "Ошибка в XML-документе: ожидается \">\" для типа документа"},
         ErrorCase{"<!-- x ->", "Ошибка в XML-документе: ожидается \"-->\""},
         ErrorCase{"<a><![CDATA[x]", "Ошибка в XML-документе: ожидается \"]]\""},
-        ErrorCase{"<a><![CDATA[a]]b]]></a>", "Ошибка в XML-документе: ожидается \"]]>\""},
+        ErrorCase{"<a><![CDATA[a]]b", "Ошибка в XML-документе: ожидается \"]]\""},
+        ErrorCase{"<a><![CDATA[a]] \r\n", "Ошибка в XML-документе: ожидается \"]]>\""},
         ErrorCase{"<a><![CDATA[a]]", "Ошибка в XML-документе: ожидается \"]]>\""},
         ErrorCase{"<a", "Ошибка в XML-документе: ожидается \">\" для открывающего тэга элемента"},
         ErrorCase{"<a  ", "Ошибка в XML-документе: ожидается \">\" для открывающего тэга элемента"},
@@ -317,6 +326,122 @@ TEST(TextReader, ReadsStreamInBlocksToTheEnd)
         got += r.ReadChar();
     EXPECT_EQ(got, text);
     EXPECT_EQ(r.ReadChar(), '\0');
+}
+
+} // namespace
+} // namespace wpe
+
+namespace wpe {
+namespace {
+
+// The CDATA rule the reader had first: the first "]]" ends the section and
+// must be followed by white space and '>'. The value of the section, or
+// nothing when that rule refused the text.
+std::optional<std::string> FirstBracketsEndTheSection(const std::string& body)
+{
+    std::size_t pair = body.find("]]");
+    if (pair == std::string::npos)
+        return std::nullopt;
+    std::size_t j = pair + 2;
+    while (j < body.size() && static_cast<unsigned char>(body[j]) <= 0x20)
+        ++j;
+    if (j == body.size() || body[j] != '>')
+        return std::nullopt;
+    return body.substr(0, pair);
+}
+
+TEST(ReaderCData, WhatTheFirstRuleLoadedKeepsItsMeaning)
+{
+    // Random section bodies over the characters that matter, each followed
+    // by an end tag: wherever the first rule loaded a body, the reader gives
+    // the same tokens; the rest either load or fail with a reader error.
+    std::mt19937 random(2517);
+    const std::string alphabet = "]]] >x\r\n";
+    int loadedBefore = 0, loadedNow = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string body;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n)
+            body += alphabet[random() % alphabet.size()];
+        std::string text = "<a><![CDATA[" + body + "</a>";
+        std::optional<std::string> before = FirstBracketsEndTheSection(body);
+        std::string now;
+        try {
+            now = Tokens(text);
+            ++loadedNow;
+        } catch (const EXmlReader&) {
+            ASSERT_FALSE(before) << "refuses what loaded before: " << text;
+            continue;
+        }
+        if (!before)
+            continue;
+        ++loadedBefore;
+        std::string after = body.substr(body.find("]]") + 2);
+        after = after.substr(after.find('>') + 1);
+        ASSERT_EQ(now, Tokens("<a><![CDATA[" + *before + "]]>" + after + "</a>")) << text;
+    }
+    EXPECT_GT(loadedBefore, 500);
+    EXPECT_GT(loadedNow, loadedBefore);
+}
+
+} // namespace
+} // namespace wpe
+
+namespace wpe {
+namespace {
+
+std::size_t OffsetOfError(std::string_view text)
+{
+    try {
+        Tokens(text);
+    } catch (const EXmlReader& e) {
+        return e.Offset();
+    }
+    return EXmlError::kNoOffset;
+}
+
+TEST(ReaderErrors, TellWhereReadingStopped)
+{
+    struct Row {
+        std::string text;
+        std::size_t offset;
+    };
+    const Row rows[] = {
+        {"<a>\r\n  <b></c>", 14},        // after the end tag that does not match
+        {"<a b>", 5},                    // after the '>' read where '=' was expected
+        {"x<a/>", 0},                    // nothing read before the text
+        {"<a><![CDATA[x", 13},           // at the end of the input
+        {std::string(5000, ' ') + "<a><!x", 5005},  // after "<!", the 'x' unread again
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(OffsetOfError(row.text), row.offset) << row.text;
+    // The same over a stream read in blocks, past the first block.
+    std::istringstream stream(std::string(5000, ' ') + "<a></b>");
+    TXmlReader reader;
+    reader.Open(&stream, false);
+    try {
+        while (reader.Next() != tkEndOfInput) {
+        }
+        FAIL() << "no error";
+    } catch (const EXmlReader& e) {
+        EXPECT_EQ(e.Offset(), 5007u);
+    }
+}
+
+TEST(ReaderErrors, PositionInTextCountsLinesAsTheSourceViewDoes)
+{
+    const std::string text = "ab\r\ncd\ref\ng";
+    struct Row {
+        std::size_t offset;
+        int line;
+        std::size_t column;
+    };
+    const Row rows[] = {{0, 1, 1}, {2, 1, 3}, {3, 1, 4}, {4, 2, 1}, {6, 2, 3}, {7, 3, 1},
+                        {10, 4, 1}, {11, 4, 2}, {99, 4, 2}};
+    for (const Row& row : rows) {
+        XmlTextPosition p = PositionInText(text, row.offset);
+        EXPECT_EQ(p.line, row.line) << row.offset;
+        EXPECT_EQ(p.column, row.column) << row.offset;
+    }
 }
 
 } // namespace
