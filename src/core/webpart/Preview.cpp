@@ -1,17 +1,12 @@
 #include "webpart/Preview.h"
 
 #include "util/FastStrings.h"
+#include "util/Text.h"
 #include "xml/XXmlDom.h"
 
 namespace wpe {
 
 namespace {
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
-    return s;
-}
 
 const char* const kErrorStyle =
     "font-family:sans-serif;font-size:13px;color:#8a1010;background:#fff0f0;"
@@ -22,8 +17,8 @@ std::string detailsHtml(std::string_view details) {
     std::string out;
     if (details.find("is not allowed") != std::string_view::npos)
         out += std::string("<p><b>") + kPreviewSandboxNote + "</b></p>";
-    if (!trimmed(details).empty())
-        out += "<pre style=\"white-space:pre-wrap;margin:4px 0 0 0\">" + XmlEscape(trimmed(details)) + "</pre>";
+    if (!TrimBlanks(details).empty())
+        out += "<pre style=\"white-space:pre-wrap;margin:4px 0 0 0\">" + XmlEscape(TrimBlanks(details)) + "</pre>";
     return out;
 }
 
@@ -37,7 +32,7 @@ std::string DecodePreviewEntities(std::string_view text) {
 
 std::string ContentPreviewHtml(std::string_view content) {
     constexpr std::string_view kOpen = "<![CDATA[";
-    std::string_view t = trimmed(content);
+    std::string_view t = TrimBlanks(content);
     if (t.substr(0, kOpen.size()) != kOpen) return std::string(content);
     std::string html(t.substr(kOpen.size()));
     std::size_t end = html.find("]]>");
@@ -52,7 +47,7 @@ std::string PreviewErrorPage(std::string_view heading, std::string_view details)
 }
 
 std::string WithPreviewWarnings(std::string_view html, std::string_view warnings) {
-    if (trimmed(warnings).empty()) return std::string(html);
+    if (TrimBlanks(warnings).empty()) return std::string(html);
     return "<div class=\"wpe-preview-error\" style=\"" + std::string(kErrorStyle) +
            "\"><b>The preview may be incomplete:</b>" + detailsHtml(warnings) + "</div>" + std::string(html);
 }
