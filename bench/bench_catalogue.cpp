@@ -4,6 +4,13 @@
 //
 //   bench_catalogue --benchmark_filter='Catalogue|ReadOnly'
 //
+// BM_CatalogueMemory reports the heap a loaded catalogue holds, and the most
+// it held during the load, in bytes per part (the files' texts are not kept,
+// so all of it is beyond their contents).
+//
+//   bench_catalogue --benchmark_filter='ReadOnly|LoadCatalogue|Memory' --benchmark_repetitions=3 \
+//     --benchmark_report_aggregates_only=true
+//
 // The storages are generated once under the temporary folder and reused by
 // later runs (a marker file records that a storage is complete).
 
@@ -12,14 +19,41 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
+
+// Live and peak heap bytes of this program, as glibc sizes the blocks.
+std::atomic<std::size_t> gLive{0}, gPeak{0};
+
+void* operator new(std::size_t size)
+{
+    void* p = std::malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    const std::size_t live = gLive.fetch_add(malloc_usable_size(p), std::memory_order_relaxed) + malloc_usable_size(p);
+    std::size_t peak = gPeak.load(std::memory_order_relaxed);
+    while (live > peak && !gPeak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+    }
+    return p;
+}
+void operator delete(void* p) noexcept
+{
+    if (p)
+        gLive.fetch_sub(malloc_usable_size(p), std::memory_order_relaxed);
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
@@ -118,8 +152,26 @@ void BM_LoadCatalogue(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+void BM_CatalogueMemory(benchmark::State& state)
+{
+    const std::string root = Storage(static_cast<int>(state.range(0)));
+    double held = 0, peak = 0;
+    for (auto _ : state) {
+        const std::size_t before = gLive.load();
+        gPeak.store(before);
+        wpe::TCatalogue catalogue;
+        catalogue.SetProgramDir(root + "/program/");
+        catalogue.LoadCatalogue(root + "/STORAGE/");
+        held = static_cast<double>(gLive.load() - before);
+        peak = static_cast<double>(gPeak.load() - before);
+    }
+    state.counters["held_bytes_per_part"] = held / static_cast<double>(state.range(0));
+    state.counters["peak_bytes_per_part"] = peak / static_cast<double>(state.range(0));
+}
+
 } // namespace
 
+BENCHMARK(BM_CatalogueMemory)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ReadOnly)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_LoadCatalogue)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

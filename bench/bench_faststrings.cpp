@@ -1,6 +1,9 @@
 // Forward search over a 1 MiB page of mixed text and markup, for patterns that
 // occur a few times only: our FindPos against glibc memmem and the standard
-// library's Horspool searcher, measured in the same run.
+// library's Horspool searcher, measured in the same run; and the backward
+// search, which should keep up with that Horspool searcher going forward.
+//
+//   bench_faststrings --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include "util/FastStrings.h"
 
@@ -88,6 +91,27 @@ void BM_FindPosNoCase(benchmark::State& state)
     runSearch(state, [](std::string_view p, std::string_view t) { return countFindPos(p, t, false); });
 }
 
+// Backward from the end, one match after another, as the tag parser looks for
+// the parent of a tag.
+int countFindPosBackward(std::string_view pattern, std::string_view text, bool caseSensitive)
+{
+    int found = 0;
+    for (std::size_t pos = wpe::FindPos(pattern, text, caseSensitive, false, 0); pos > 1;
+         pos = wpe::FindPos(pattern, text, caseSensitive, false, pos - 1))
+        ++found;
+    return found;
+}
+
+void BM_FindPosBackward(benchmark::State& state)
+{
+    runSearch(state, [](std::string_view p, std::string_view t) { return countFindPosBackward(p, t, true); });
+}
+
+void BM_FindPosBackwardNoCase(benchmark::State& state)
+{
+    runSearch(state, [](std::string_view p, std::string_view t) { return countFindPosBackward(p, t, false); });
+}
+
 void BM_Memmem(benchmark::State& state)
 {
     runSearch(state, [](std::string_view p, std::string_view t) {
@@ -123,6 +147,8 @@ void BM_StdHorspool(benchmark::State& state)
 
 BENCHMARK(BM_FindPos)->DenseRange(0, 3);
 BENCHMARK(BM_FindPosNoCase)->DenseRange(0, 3);
+BENCHMARK(BM_FindPosBackward)->DenseRange(0, 3);
+BENCHMARK(BM_FindPosBackwardNoCase)->DenseRange(0, 3);
 BENCHMARK(BM_Memmem)->DenseRange(0, 3);
 BENCHMARK(BM_StdHorspool)->DenseRange(0, 3);
 

@@ -34,6 +34,7 @@ if [[ ! -d "$work/corpus" ]]; then
   mkdir -p "$work/corpus"
   case "$name" in
     fuzz_tagparser) seed "$src/tests/data"; seed "$shared/html" ;;
+    fuzz_tidy|fuzz_skingen) seed "$src/data"; seed "$shared/html" ;;
     fuzz_category)  seed "$src/tests/data/catalogue"; seed "$src/data"; seed "$src/tests/data/webparts" ;;
     *)              seed "$src/tests/data"; seed "$shared/xml"; seed "$shared/rss" ;;
   esac

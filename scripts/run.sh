@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+# Paths relative to the checkout, so another clone of the project reuses the cache.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
 cmake -S . -B build -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --target wpeditor -j "$(nproc)"

@@ -11,8 +11,8 @@ trap 'rm -rf "$out"' EXIT
 sources=()
 for module in util xml skin webpart catalogue shell; do
   for f in src/core/$module/*.cpp; do
-    # Archives and skin packages are made with libzip, which is not part of
-    # this check.
+    # The web part archive and the skin package are made with libzip, which
+    # is not part of this check.
     [[ $f == src/core/webpart/Archive.cpp || $f == src/core/skin/SkinPackage.cpp ]] && continue
     sources+=("$f")
   done

@@ -24,6 +24,8 @@ public:
     std::deque<MsgResult> answers;
     std::deque<std::optional<std::string>> openFiles;
     std::deque<std::optional<std::string>> saveFiles;
+    std::deque<std::optional<std::string>> folders;
+    std::vector<std::pair<std::string, std::string>> folderRequests;  // title, initial folder
     std::vector<Shown> shown;
     std::vector<FileDialogOptions> openRequests;
     std::vector<FileDialogOptions> saveRequests;
@@ -60,7 +62,15 @@ public:
         saveFiles.pop_front();
         return r;
     }
-    std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> ChooseFolder(const std::string& title, const std::string& initialDir) override
+    {
+        folderRequests.emplace_back(title, initialDir);
+        if (folders.empty())
+            return std::nullopt;
+        auto r = folders.front();
+        folders.pop_front();
+        return r;
+    }
 
     std::vector<std::string> Texts() const
     {

@@ -13,18 +13,6 @@
 #include <QToolBar>
 
 namespace wpe {
-namespace {
-
-constexpr const char* kLaterVersion = "Not available in this version";
-
-void Disable(QAction* action)
-{
-    action->setEnabled(false);
-    action->setStatusTip(kLaterVersion);
-    action->setToolTip(action->text().remove('&') + " (" + kLaterVersion + ")");
-}
-
-} // namespace
 
 QAction* TCommandTable::Add(QMenu* menu, const char* name, const QString& caption, const QString& icon)
 {
@@ -88,6 +76,7 @@ TCommandTable::TCommandTable(QMainWindow* window) : QObject(window)
     actions->setObjectName("mnuActions");
     miBuildPortal = Add(actions, "miBuildPortal", "&Build portal");
     miBuildPortal->setShortcut(QKeySequence("Ctrl+F9"));
+    miExportPortal = Add(actions, "miExportPortal", "E&xport portal...");
     miBuildAndView = Add(actions, "miBuildAndView", "Build and &view", "view");
     miBuildAndView->setShortcut(QKeySequence("F9"));
     actions->addSeparator();
@@ -95,11 +84,6 @@ TCommandTable::TCommandTable(QMainWindow* window) : QObject(window)
     miMakeXhtml = Add(actions, "miMakeXhtml", "&Make XHTML compatible");
     actions->addSeparator();
     miRunLogViewer = Add(actions, "miRunLogViewer", "Run &Log Viewer");
-    // Building, viewing the portal and the log viewer come with the portal
-    // server; until then the entries say so instead of doing nothing.
-    Disable(miBuildPortal);
-    Disable(miBuildAndView);
-    Disable(miRunLogViewer);
 
     QMenu* view = bar->addMenu("&View");
     view->setObjectName("mnuView");
@@ -125,7 +109,6 @@ TCommandTable::TCommandTable(QMainWindow* window) : QObject(window)
     tbSave = Add(nullptr, "tbSave", "Save", "save");
     tbDelete = Add(nullptr, "tbDelete", "Delete", "delete");
     tbViewInBrowser = Add(nullptr, "tbViewInBrowser", "View in browser", "view");
-    Disable(tbViewInBrowser);
 
     toolBar = new QToolBar("Toolbar", window);
     toolBar->setObjectName("ToolBar");

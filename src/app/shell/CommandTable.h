@@ -43,6 +43,7 @@ public:
     QAction* miOptions;
     // Actions
     QAction* miBuildPortal;
+    QAction* miExportPortal;
     QAction* miBuildAndView;
     QAction* miBuildSkin;
     QAction* miMakeXhtml;

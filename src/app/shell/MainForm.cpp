@@ -1,6 +1,9 @@
 #include "shell/MainForm.h"
 #include "dialogs/NewItemsForm.h"
+#include "portal/PortalCommands.h"
+#include "files/FilePane.h"
 
+#include "catalogue/CategoryChanges.h"
 #include "shell/AboutBox.h"
 #include "shell/AppEventHooks.h"
 #include "shell/CatalogueHook.h"
@@ -18,10 +21,12 @@
 #include "skin/SkinFolder.h"
 #include "shell/VersionInfo.h"
 #include "util/Dialogs.h"
+#include "util/Files.h"
 #include "util/Paths.h"
 #include "webpart/WPComment.h"
 
 #include <QAbstractItemView>
+#include <stdexcept>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -93,9 +98,12 @@ void TMainForm::BuildLayout()
     leftPane_ = new QTabWidget(splitter_);
     leftPane_->setObjectName("LeftPageControl");
     leftPane_->setTabPosition(QTabWidget::South);
-    leftPane_->addTab(NotePage(leftPane_, "tabFiles", "The file pane is not available in this version."), "Files");
-    leftPane_->addTab(NotePage(leftPane_, "tabCategories", "The catalogue is not available in this version."),
-                      "Categories");
+    filePane_ = new TFilePane(leftPane_);
+    leftPane_->addTab(filePane_, "Files");
+    auto* categories = new QWidget(leftPane_);
+    categories->setObjectName("tabCategories");
+    (new QVBoxLayout(categories))->setContentsMargins(0, 0, 0, 0);
+    leftPane_->addTab(categories, "Categories");
 
     auto* right = new QWidget(splitter_);
     right->setObjectName("RightPane");
@@ -127,7 +135,16 @@ void TMainForm::BuildLayout()
     hooks.cyclePortalPage = [this](bool forward) { portalTab_->CyclePage(forward); };
     hooks.tabsChanged = [this] { UpdateCommandStates(); };
     tabs_ = new TDocumentTabs(mainPageControl_, *this, setup_.editors, std::move(hooks), this);
+    connect(filePane_, &TFilePane::openRequested, this,
+            [this](const QString& path) { tabs_->OpenDocument(OpenSource::FilePane, path.toStdString()); });
     connect(portalTab_, &TPortalTab::pageChanged, this, [this] { ShowPortalStatus(); });
+    connect(portalTab_, &TPortalTab::statusChanged, this, [this] {
+        if (mainPageControl_->currentIndex() == 0)
+            ShowPortalStatus();
+    });
+    portalTab_->SetHost({[this] { return folders_; }, [this](const std::string& path) { OpenWebPartDocument(path); },
+                         [this](const std::string& path) { OpenSkinDocument(path); },
+                         [this] { mainPageControl_->setCurrentIndex(0); }});
     UpdateCommandStates();
     connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);
     resize(1000, 700);
@@ -143,8 +160,15 @@ void TMainForm::ConnectCommands()
     connect(c.miNewWebPart, &QAction::triggered, this, [this] { tabs_->NewWebPart(); });
     connect(c.miNewSkin, &QAction::triggered, this, [this] { tabs_->NewSkin(); });
     connect(c.miOpen, &QAction::triggered, this, &TMainForm::OpenFromDialog);
-    connect(c.miSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
-    connect(c.tbSave, &QAction::triggered, this, [this] { tabs_->SaveActive(false); });
+    // "&Save" on the Portal tab saves the desk source when it is shown.
+    auto save = [this] {
+        if (mainPageControl_->currentIndex() == 0)
+            portalTab_->SaveDeskSource();
+        else
+            tabs_->SaveActive(false);
+    };
+    connect(c.miSave, &QAction::triggered, this, save);
+    connect(c.tbSave, &QAction::triggered, this, save);
     connect(c.miSaveAs, &QAction::triggered, this, [this] { tabs_->SaveActive(true); });
     connect(c.miSaveAll, &QAction::triggered, this, [this] { tabs_->SaveAll(); });
     connect(c.miClose, &QAction::triggered, this, [this] { CloseActiveTab(false); });
@@ -170,6 +194,19 @@ void TMainForm::ConnectCommands()
     connect(c.miNextTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(true); });
     connect(c.miPrevTopTab, &QAction::triggered, this, [this] { tabs_->CycleTopTab(false); });
     connect(c.miAbout, &QAction::triggered, this, &TMainForm::ShowAbout);
+    connect(c.miHistory, &QAction::triggered, portalTab_, &TPortalTab::ShowHistory);
+
+    TPortalCommandHooks portal;
+    portal.baseReady = [this] { return baseReady_; };
+    portal.currentSkin = [this] {
+        if (!setup_.currentSkin)
+            throw std::runtime_error("no current skin");
+        return setup_.currentSkin();
+    };
+    portal.serverAddress = [this] { return setup_.portalSetting ? setup_.portalSetting("user/Server") : std::string(); };
+    portal.portalRoot = [this] { return ExtractFilePath(WithoutTrailingDelimiter(folders_.PortalDir)); };
+    portal.setMessage = [this](const std::string& text) { statusBar_->SetMessage(text); };
+    new TPortalCommands(c, *portalTab_, std::move(portal), this);
 }
 
 // ---- document operations ----
@@ -177,6 +214,7 @@ void TMainForm::ConnectCommands()
 void TMainForm::OpenWebPartDocument(const std::string& path) { tabs_->OpenWebPartDocument(path); }
 void TMainForm::OpenSkinDocument(const std::string& path) { tabs_->OpenSkinDocument(path); }
 int TMainForm::FindSkinTab(const std::string& skinName) const { return tabs_->FindSkinTab(skinName); }
+void TMainForm::RefreshSkins() { portalTab_->RefreshSkins(); }
 IDocumentEditor* TMainForm::NewWebPartTab() { return tabs_->NewWebPartTab(); }
 IDocumentEditor* TMainForm::NewSkinTab() { return tabs_->NewSkinTab(); }
 bool TMainForm::CloseActiveTab(bool remember) { return tabs_->CloseActiveTab(remember); }
@@ -187,8 +225,38 @@ void TMainForm::OpenFromDialog()
     FileDialogOptions o;
     o.title = "Open";
     o.filter = openFilter_;
-    if (auto path = Dialogs().ChooseOpenFile(o))
+    o.initialDir = DialogFolder();
+    if (auto path = Dialogs().ChooseOpenFile(o)) {
+        dialogFolder_ = ExtractFilePath(*path);
         tabs_->OpenDocument(OpenSource::OpenDialog, *path);
+    }
+}
+
+std::string TMainForm::DialogFolder() const
+{
+    if (!dialogFolder_.empty())
+        return dialogFolder_;
+    std::string folder = filePane_->CurrentFolder();
+    if (!folder.empty())
+        return WithTrailingBackslash(folder);
+    return folders_.StorageDir;
+}
+
+void TMainForm::OpenFiles(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths) {
+        if (!FileExists(path)) {
+            Dialogs().Show(MsgKind::Error, "\"" + path + "\" doesn't exists");
+            continue;
+        }
+        switch (KindOfFile(path)) {
+        case DocumentKind::Skin: tabs_->OpenSkinDocument(path); break;
+        case DocumentKind::WebPart: tabs_->OpenWebPartDocument(path); break;
+        case DocumentKind::None:
+            Dialogs().Show(MsgKind::Error, path + " is neither a web part nor a skin file.");
+            break;
+        }
+    }
 }
 
 void TMainForm::ImportSkinFromTemplate()
@@ -208,6 +276,7 @@ void TMainForm::ImportSkinFromTemplate()
     FileDialogOptions o;
     o.title = "Import skin from template";
     o.filter = kHtmlTemplateFilter;
+    o.initialDir = DialogFolder();
     auto html = Dialogs().ChooseOpenFile(o);
     if (!html)
         return;
@@ -225,6 +294,7 @@ void TMainForm::ImportSkinFromTemplate()
             FileDialogOptions s;
             s.title = "Style sheet";
             s.filter = kStyleSheetFilter;
+            s.initialDir = ExtractFilePath(*html);
             if (auto chosen = Dialogs().ChooseOpenFile(s))
                 css = *chosen;
         }
@@ -263,7 +333,7 @@ void TMainForm::ShowPortalStatus()
     case PortalStatusName::StorageDir: statusBar_->SetDocumentName(folders_.StorageDir); break;
     case PortalStatusName::SkinsDir: statusBar_->SetDocumentName(folders_.SkinsDir); break;
     case PortalStatusName::PortalDir: statusBar_->SetDocumentName(folders_.PortalDir); break;
-    case PortalStatusName::DeskFile: statusBar_->SetDocumentName(folders_.PortalDir + "desk.xml"); break;
+    case PortalStatusName::DeskFile: portalTab_->FillDeskStatus(*statusBar_); break;
     case PortalStatusName::ServerUrl:
         if (baseReady_ && setup_.portalSetting) {
             try {
@@ -349,7 +419,7 @@ void TMainForm::BuildSkin()
 
 void TMainForm::DeleteCommand()
 {
-    // The zone designer's delete runs here first once it is part of the program.
+    portalTab_->DeleteZoneSelection();
     RunEditCommand(EditCommand::Delete);
 }
 
@@ -414,7 +484,7 @@ std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& proposed
     o.filter = kSaveWebPartFilter;
     o.defaultExt = "xml";
     o.fileName = proposedName;
-    o.initialDir = initialDir;
+    o.initialDir = initialDir.empty() ? DialogFolder() : initialDir;
     return Dialogs().ChooseSaveFile(o);
 }
 

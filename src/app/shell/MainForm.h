@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QSplitter;
 class QTabWidget;
@@ -22,10 +23,15 @@ class QTabWidget;
 namespace wpe {
 
 class ICatalogueHook;
+class ICatalogueSelection;
+class IOpenWebParts;
 class ISettingsStore;
+class TCatFrame;
+class TCategoryForm;
 class TAboutBox;
 class TCommandTable;
 class TDocumentTabs;
+class TFilePane;
 class TMainStatusBar;
 class TMessageHook;
 class TOptionsForm;
@@ -34,15 +40,11 @@ class TTextDropTarget;
 class TWPCommentFile;
 
 // Steps of the start-up and shut-down that belong to frames of their own
-// (catalogue frame, file pane, zone designer, skins and profiles lists).
-// An empty hook means that frame is not part of this build, and its step
-// is skipped.
+// (catalogue frame, zone designer, skins and profiles lists). An empty hook
+// means that frame is not part of this build, and its step is skipped.
 struct TMainFormHooks {
     std::function<void(QWidget* categoriesTab)> createCatalogueFrame;
     std::function<void(const std::function<void(const std::string&)>& progress)> loadCatalogue;
-    std::function<void()> applyFileFilter;
-    std::function<void(const std::string& folder)> showFolder;  // fills the file list
-    std::function<std::string()> currentFolder;                 // the folder tree's folder
     std::function<void()> refreshPortalLists;                   // zones, skins, profiles
     std::function<bool()> saveCatalogueChanges;                 // false: the user cancelled
 };
@@ -52,9 +54,13 @@ struct TMainFormSetup {
     std::function<void()> initBase;         // opens the portal; raises when it cannot
     std::function<std::string(const std::string&)> absolutePath;  // GetAbsolutePath
     std::function<std::string(const std::string&)> portalSetting; // GetElementEx
+    std::function<std::string()> currentSkin;                     // GetCurrentSkin; raises when none
     std::function<bool(const std::string&, const std::string&)> fileHasElement;
     EditorFactories editors;
     TMainFormHooks hooks;
+    // Puts a start-up step's text on the splash; empty: the splash's
+    // operation line (ShowStartupStep).
+    std::function<void(const std::string&)> showStartupStep;
     ISettingsStore* settings = nullptr;     // not owned
     TOptionsForm* options = nullptr;        // not owned
 };
@@ -73,7 +79,8 @@ public:
     void OpenWebPartDocument(const std::string& path);
     void OpenSkinDocument(const std::string& path);
     // The position of the skin's tab, or -1.
-    int FindSkinTab(const std::string& skinName) const;
+    int FindSkinTab(const std::string& skinName) const override;
+    void RefreshSkins() override;
     IDocumentEditor* NewWebPartTab();
     IDocumentEditor* NewSkinTab();
     bool CloseActiveTab(bool remember);
@@ -85,6 +92,14 @@ public:
     TDocumentTabs& Tabs() { return *tabs_; }
     TPortalTab& PortalTab() { return *portalTab_; }
     TCommandTable& Commands() { return *commands_; }
+    TFilePane& FilePane() { return *filePane_; }
+    // Opens files named when the program was started, or handed over by a
+    // second start: skins and web parts by their type; anything else, or a
+    // file that does not exist, is reported.
+    void OpenFiles(const std::vector<std::string>& paths);
+    // Where the file dialogs start: the folder last used in one, else the
+    // file pane's folder, else the portal's STORAGE folder.
+    std::string DialogFolder() const;
 
     // IMainServices
     IDocumentEditor* ActiveEditor() override;
@@ -102,6 +117,10 @@ public:
 
     // Installs the catalogue frame's side of the editors' catalogue calls.
     void SetCatalogue(ICatalogueHook* catalogue);
+    // The catalogue frame's selection for "Add to the Start Page"; null
+    // until the frame exists.
+    ICatalogueSelection* CatalogueSelection();
+    TCatFrame* CatalogueFrame() const { return catFrame_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -125,6 +144,11 @@ private:
     void FocusChanged(QWidget* old, QWidget* now);
     void LoadWindowState();
     void SaveWindowState();
+    void CreateCatalogueFrame();
+    void LoadCatalogueFrame(const std::function<void(const std::string&)>& progress);
+    bool SaveCatalogueFrame();
+    void Step(const char* text);
+    void ReportPortalFailure(const std::string& cause);
 
     TMainFormSetup setup_;
     TAppFolders folders_;
@@ -132,6 +156,9 @@ private:
     std::unique_ptr<TWPCommentFile> comments_;
     std::unique_ptr<ICatalogueHook> noCatalogue_;
     ICatalogueHook* catalogue_ = nullptr;
+    TCatFrame* catFrame_ = nullptr;
+    TCategoryForm* categoryForm_ = nullptr;
+    std::unique_ptr<IOpenWebParts> openParts_;
     TCommandTable* commands_ = nullptr;
     TMainStatusBar* statusBar_ = nullptr;
     QSplitter* splitter_ = nullptr;
@@ -141,6 +168,8 @@ private:
     TDocumentTabs* tabs_ = nullptr;
     TMessageHook* messageHook_ = nullptr;
     TTextDropTarget* dropTarget_ = nullptr;
+    TFilePane* filePane_ = nullptr;
+    std::string dialogFolder_;
     TAboutBox* aboutBox_ = nullptr;
     std::string lastDir_;
     std::string openFilter_;

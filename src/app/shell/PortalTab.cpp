@@ -1,8 +1,16 @@
 #include "shell/PortalTab.h"
 
+#include "portal/BaseITF.h"
+#include "portal/DeskSourcePage.h"
+#include "portal/HistoryPage.h"
+#include "portal/SkinsProfilesPage.h"
+#include "portal/ZoneDesigner.h"
+#include "portal/ZoneList.h"
 #include "shell/DocumentKinds.h"
+#include "util/Dialogs.h"
 
 #include <QLabel>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -17,30 +25,68 @@ TPortalTab::TPortalTab(QWidget* parent) : QWidget(parent)
     pages_->setObjectName("PortalPageControl");
     layout->addWidget(pages_);
 
-    AddPage("tabDesigner", "Designer",
-            "The zone designer is not available in this version.\n"
-            "The desk's zones cannot be shown or edited here yet.");
-    AddPage("tabDeskSource", "desk.xml",
-            "The desk source editor is not available in this version.");
-    AddPage("tabSkinsProfiles", "Skins/Profiles",
-            "The skins and profiles lists are not available in this version.");
-    AddPage("tabPreview", "Preview",
-            "The portal preview is not available in this version.");
-    connect(pages_, &QTabWidget::currentChanged, this, &TPortalTab::pageChanged);
+    designer_ = new TZoneDesigner(host_);
+    deskSource_ = new TDeskSourcePage([this] { return RefreshZones(); });
+    skinsProfiles_ = new TSkinsProfilesPage(host_);
+    history_ = new THistoryPage;
+
+    AddPage("tabDesigner", "Designer", designer_);
+    deskIndex_ = AddPage("tabDeskSource", "desk.xml", deskSource_);
+    AddPage("tabSkinsProfiles", "Skins/Profiles", skinsProfiles_);
+    AddNotePage("tabPreview", "Preview", "The portal preview is not available in this version.");
+    historyIndex_ = AddPage("tabHistory", "History", history_);
+    pages_->setTabVisible(historyIndex_, false);
+    pages_->setCurrentIndex(0);
+
+    connect(pages_, &QTabWidget::currentChanged, this, &TPortalTab::CurrentChanged);
+    connect(designer_, &TZoneDesigner::listsChanged, this, &TPortalTab::statusChanged);
+    connect(deskSource_, &TDeskSourcePage::statusChanged, this, [this] {
+        if (pages_->currentIndex() == deskIndex_)
+            emit statusChanged();
+    });
+    connect(skinsProfiles_, &TSkinsProfilesPage::profileChanged, this, [this] { RefreshZones(); });
 }
 
-QWidget* TPortalTab::AddPage(const char* name, const QString& caption, const QString& note)
+void TPortalTab::SetHost(TPortalHost host)
+{
+    host_ = std::move(host);
+}
+
+int TPortalTab::AddPage(const char* name, const QString& caption, QWidget* content)
 {
     auto* page = new QWidget(pages_);
     page->setObjectName(name);
     auto* layout = new QVBoxLayout(page);
-    auto* label = new QLabel(note, page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    content->setParent(page);
+    layout->addWidget(content);
+    return pages_->addTab(page, caption);
+}
+
+int TPortalTab::AddNotePage(const char* name, const QString& caption, const QString& note)
+{
+    auto* label = new QLabel(note);
     label->setObjectName(QString(name) + "Note");
     label->setAlignment(Qt::AlignCenter);
     label->setEnabled(false);
-    layout->addWidget(label);
-    pages_->addTab(page, caption);
-    return page;
+    return AddPage(name, caption, label);
+}
+
+// Leaving the desk source with changes asks first; Cancel returns to it.
+void TPortalTab::CurrentChanged(int index)
+{
+    if (reverting_)
+        return;
+    if (shownIndex_ == deskIndex_ && index != deskIndex_ && !deskSource_->QueryLeave()) {
+        reverting_ = true;
+        pages_->setCurrentIndex(deskIndex_);
+        reverting_ = false;
+        return;
+    }
+    shownIndex_ = index;
+    if (index == deskIndex_)
+        deskSource_->LoadFile((host_.folders ? host_.folders().PortalDir : std::string()) + "desk.xml");
+    emit pageChanged();
 }
 
 std::string TPortalTab::ActivePageName() const
@@ -54,7 +100,7 @@ bool TPortalTab::ShowPage(const std::string& caption)
     for (int i = 0; i < pages_->count(); ++i) {
         if (pages_->tabText(i).remove('&').toStdString() == caption) {
             pages_->setCurrentIndex(i);
-            return true;
+            return pages_->currentIndex() == i;
         }
     }
     return false;
@@ -62,9 +108,16 @@ bool TPortalTab::ShowPage(const std::string& caption)
 
 void TPortalTab::CyclePage(bool forward)
 {
-    int next = CyclePageIndex(pages_->currentIndex(), pages_->count(), forward);
-    if (next >= 0)
-        pages_->setCurrentIndex(next);
+    int next = pages_->currentIndex();
+    for (int tries = 0; tries < pages_->count(); ++tries) {
+        next = CyclePageIndex(next, pages_->count(), forward);
+        if (next < 0)
+            return;
+        if (pages_->isTabVisible(next)) {
+            pages_->setCurrentIndex(next);
+            return;
+        }
+    }
 }
 
 void TPortalTab::SetPageContent(const std::string& caption, QWidget* content)
@@ -82,6 +135,82 @@ void TPortalTab::SetPageContent(const std::string& caption, QWidget* content)
         layout->addWidget(content);
         return;
     }
+}
+
+// ---- commands ----
+
+std::string TPortalTab::RefreshZones()
+{
+    return designer_->RefreshZones();
+}
+
+void TPortalTab::RefreshSkins()
+{
+    skinsProfiles_->RefreshSkins();
+}
+
+void TPortalTab::RefreshProfiles()
+{
+    skinsProfiles_->RefreshProfiles();
+}
+
+void TPortalTab::RefreshLists()
+{
+    RefreshZones();
+    RefreshSkins();
+    RefreshProfiles();
+}
+
+void TPortalTab::AddToStartPage()
+{
+    designer_->AddFromCatalogue(catalogue_);
+}
+
+void TPortalTab::DeleteZoneSelection()
+{
+    for (int zone = 1; zone <= 5; ++zone)
+        designer_->DeleteZoneSelection(designer_->List(zone));
+}
+
+bool TPortalTab::SaveDeskSource()
+{
+    if (pages_->currentIndex() != deskIndex_)
+        return true;
+    return deskSource_->Save();
+}
+
+bool TPortalTab::QueryClose()
+{
+    return pages_->currentIndex() != deskIndex_ || deskSource_->QueryLeave();
+}
+
+bool TPortalTab::RequireCurrentSkin()
+{
+    try {
+        GetCurrentSkin();
+        return true;
+    } catch (const std::exception&) {
+        Dialogs().Show(MsgKind::Warning, "Choose skin before generating portal!");
+        if (host_.showPortalTab)
+            host_.showPortalTab();
+        ShowPage("Designer");
+        return false;
+    }
+}
+
+void TPortalTab::ShowHistory()
+{
+    pages_->setTabVisible(historyIndex_, true);
+    if (host_.showPortalTab)
+        host_.showPortalTab();
+    pages_->setCurrentIndex(historyIndex_);
+    if (pages_->currentIndex() == historyIndex_)
+        history_->Load((host_.folders ? host_.folders().BinDir : std::string()) + "history.html");
+}
+
+void TPortalTab::FillDeskStatus(TMainStatusBar& bar) const
+{
+    deskSource_->FillStatus(bar);
 }
 
 } // namespace wpe

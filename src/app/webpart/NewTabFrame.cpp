@@ -457,6 +457,10 @@ void TNewTab::SetModified(bool modified) {
     UpdateStatus();
 }
 
+ICategoryListField& TNewTab::CategoryList() {
+    return static_cast<ICategoryListField&>(*fields_.at("Category"));
+}
+
 bool TNewTab::IsModified() const {
     return modified_ || memo_->isModified();
 }

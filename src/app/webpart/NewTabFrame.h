@@ -5,6 +5,7 @@
 // part document; saving writes the source text, copies linked local files
 // into the part's folder, packs the archive and stores the part's comment.
 
+#include "catalogue/CategoryChanges.h"
 #include "shell/DocumentEditor.h"
 #include "webpart/CodeEditors.h"
 #include "webpart/Fields.h"
@@ -33,7 +34,7 @@ class TPartStorageEditor;
 class TWebPart;
 struct TWPData;
 
-class TNewTab : public IDocumentEditor, public IFieldSource {
+class TNewTab : public IDocumentEditor, public IFieldSource, public IOpenWebPart {
     Q_OBJECT
 public:
     // Page indices of PageControl.
@@ -56,8 +57,10 @@ public:
     // The editor field of that component name, or nullptr.
     IField* FindField(const std::string& name) override;
 
-    void SetModified(bool modified);
+    void SetModified(bool modified) override;
     bool IsModified() const;
+    // The category list the catalogue's write-back changes while the part is open.
+    ICategoryListField& CategoryList() override;
 
     // A field's value changed: bold label, modified, and the tag is written
     // from now on. Ignored while the document fills the fields.

@@ -154,6 +154,15 @@ TCatDataPtr TCatalogue::NewCatData()
 
 void TCatalogue::DiscardCatData(const TCatData* list) { lists_.erase(list); }
 
+std::vector<TCatDataPtr> TCatalogue::CategoryLists() const
+{
+    std::vector<TCatDataPtr> out;
+    out.reserve(lists_.size());
+    for (const auto& [raw, list] : lists_)
+        out.push_back(list);
+    return out;
+}
+
 bool TCatalogue::InOtherCategoryList(const TWPData* entry, const TCatData* except) const
 {
     for (const TCatData* list : entry->lists)
@@ -296,7 +305,7 @@ void TCatalogue::SortTree(TCatTree& tree)
         true);
 }
 
-void TCatalogue::LoadCatalogue(const std::string& storageDir, const ProgressCallback& progress)
+void TCatalogue::LoadCatalogue(const std::string& storageDir, const TLoadProgress& progress)
 {
     storageDir_ = WithTrailingBackslash(storageDir);
     ResetForLoad();

@@ -22,7 +22,7 @@ namespace wpe {
 class TXmlDNode;
 
 // Called with the full path of every web part file read and placed.
-using ProgressCallback = std::function<void(const std::string& path)>;
+using TLoadProgress = std::function<void(const std::string& path)>;
 
 // Filter mask bits.
 inline constexpr int kFilterCategoriesOnly = 1;
@@ -79,6 +79,10 @@ public:
     // Takes a list out of the category lists (links to it stay valid).
     void DiscardCatData(const TCatData* list);
     bool IsRegistered(const TCatData* list) const { return lists_.count(list) != 0; }
+    // Every registered category list, in no particular order.
+    std::vector<TCatDataPtr> CategoryLists() const;
+    // Registers a list again (undoes DiscardCatData).
+    void RegisterCatData(const TCatDataPtr& list) { lists_.emplace(list.get(), list); }
     size_t CategoryListCount() const { return lists_.size(); }
     // True when entry is in a registered category list other than except.
     bool InOtherCategoryList(const TWPData* entry, const TCatData* except) const;
@@ -92,7 +96,7 @@ public:
     // read as web parts are left out silently. Entries of files already
     // known are refreshed in place, so every holder keeps the same object;
     // entries of files that are gone leave the catalogue.
-    void LoadCatalogue(const std::string& storageDir, const ProgressCallback& progress = {});
+    void LoadCatalogue(const std::string& storageDir, const TLoadProgress& progress = {});
     // LoadCatalogue on the same folder, then re-applies the chosen filter.
     void ReloadCatalogue();
 

@@ -24,8 +24,13 @@ size_t HashAscii(std::string_view s, size_t h = 1469598103934665603ull)
     return h;
 }
 
+// Only the last bytes of a file name: the paths of one storage share their
+// folder, so the tail tells them apart, and the load hashes every path.
 size_t HashAnsi(std::string_view s, size_t h)
 {
+    constexpr size_t kTail = 24;
+    if (s.size() > kTail)
+        s.remove_prefix(s.size() - kTail);
     for (unsigned char c : s)
         h = (h ^ UpCase(c)) * 1099511628211ull;
     return h;

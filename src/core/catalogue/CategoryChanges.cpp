@@ -187,14 +187,28 @@ bool CopyWebPart(TCatalogue& catalogue, TCatNode* webPart, TCatNode* target)
 
 // ---- write-back
 
+bool SameCategoryPath(std::string_view written, std::string_view path)
+{
+    const std::vector<std::string> a = SplitCategoryPath(written);
+    const std::vector<std::string> b = SplitCategoryPath(path);
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!SameAsciiCaseless(a[i], b[i]))
+            return false;
+    return true;
+}
+
 void ReplayOnList(ICategoryListField& list, const std::deque<TOperation>& operations)
 {
     for (const TOperation& op : operations) {
         if (list.Count() == 0) {
-            list.Add(op.newPath);
+            // An empty entry would be written as an empty element.
+            if (!op.newPath.empty())
+                list.Add(op.newPath);
         } else if (!op.oldPath.empty()) {
             for (int i = 0; i < list.Count(); ++i) {
-                if (list.Entry(i) != op.oldPath)
+                if (!SameCategoryPath(list.Entry(i), op.oldPath))
                     continue;
                 if (op.newPath.empty())
                     list.Delete(i);
@@ -202,7 +216,7 @@ void ReplayOnList(ICategoryListField& list, const std::deque<TOperation>& operat
                     list.SetEntry(i, op.newPath);
                 break;
             }
-        } else {
+        } else if (!op.newPath.empty()) {
             list.Add(op.newPath);
         }
     }
@@ -242,19 +256,24 @@ void RewriteCategories(const std::string& fileName, const std::deque<TOperation>
     for (const TOperation& op : operations) {
         bool matched = false;
         parser.Reset();
+        // Elements are matched the way the catalogue reads them, so "news"
+        // or "/News/" is the same category as News.
         while (parser.Find("Category")) {
-            if (parser.GetText() != op.oldPath)
+            if (!SameCategoryPath(parser.GetText(), op.oldPath))
                 continue;
             if (op.newPath.empty())
                 parser.ReplaceElement("");
             else
                 parser.SetText(op.newPath);
-            matched = true;
+            matched = changed = true;
             break;
         }
-        if (!matched)
+        // Removing a category the file does not hold changes nothing; an
+        // empty element would send the part to the top level.
+        if (!matched && !op.newPath.empty()) {
             parser = InsertCategory(parser, fileName, op.newPath);
-        changed = true;
+            changed = true;
+        }
     }
     if (changed)
         parser.SaveToFile(fileName);
@@ -271,7 +290,14 @@ void ApplyCategoryChanges(TCatalogue& catalogue, IOpenWebParts* openParts)
             ReplayOnList(editor->CategoryList(), entry->operations);
             editor->SetModified(true);
         } else if (!entry->operations.empty()) {
-            RewriteCategories(entry->fileName, entry->operations);
+            try {
+                RewriteCategories(entry->fileName, entry->operations);
+            } catch (const std::exception& e) {
+                const std::string text = e.what();
+                if (text.find(entry->fileName) != std::string::npos)
+                    throw;
+                throw Exception(entry->fileName + ": " + text);
+            }
         }
         entry->operations.clear();
         entry->modified = false;

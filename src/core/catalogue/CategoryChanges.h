@@ -7,6 +7,7 @@
 #include "catalogue/Catalogue.h"
 
 #include <string>
+#include <string_view>
 
 namespace wpe {
 
@@ -55,6 +56,11 @@ bool CopyWebPart(TCatalogue& catalogue, TCatNode* webPart, TCatNode* target);
 // stops at that entry, which keeps its queue and flag, and is raised; entries
 // written before it are clean and later ones keep their queues.
 void ApplyCategoryChanges(TCatalogue& catalogue, IOpenWebParts* openParts);
+
+// Whether a Category element's text names the category path as the
+// catalogue reads it: names split at "/" (empty names dropped), each equal
+// ASCII-caseless.
+bool SameCategoryPath(std::string_view written, std::string_view path);
 
 // Replays the queue on one file through the tag parser; writes the file
 // (atomically) only when something changed. Exposed for tests and tools.

@@ -143,6 +143,11 @@ void DeleteTag(const std::string& path)
     PortalBase().deleteTag(path);
 }
 
+void MoveTagToZone(const std::string& path, const std::string& zone)
+{
+    PortalBase().moveTagToZone(path, zoneNumber(zone));
+}
+
 void InsertTag(const std::string& path, const std::string& xml)
 {
     PortalBase().insertTag(path, xml);
@@ -183,7 +188,11 @@ std::string ExecuteGeneratorStr(const std::string& xml, const std::string& xsl, 
 
 std::string BuildPortalPage()
 {
-    return BuildStartPage(PortalBase());
+    // The same page the portal server serves, linked content included.
+    TContentCache cache = MakePortalContentCache(PortalBase().absolutePath("CACHE"));
+    TStartPageOptions options;
+    options.cache = &cache;
+    return BuildStartPage(PortalBase(), options);
 }
 
 } // namespace wpe

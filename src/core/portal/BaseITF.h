@@ -7,6 +7,7 @@
 //
 // Tests and tools that need their own portal use TPortalBase directly.
 
+#include "portal/ContentCache.h"
 #include "portal/ElementFile.h"
 #include "portal/ErrorHandler.h"
 #include "portal/PortalBase.h"
@@ -65,6 +66,8 @@ std::string GetTag(const std::string& path);
 void DeleteTag(const std::string& path);
 // Inserts the element xml just before the desk element at path.
 void InsertTag(const std::string& path, const std::string& xml);
+// Moves the desk element at path, as it is, to the end of zone "1" to "5".
+void MoveTagToZone(const std::string& path, const std::string& zone);
 // The stored web part file of an identifier.
 std::string GetFNameFromID(const std::string& id);
 

@@ -379,6 +379,28 @@ std::vector<std::string> TPortalBase::zoneWebParts(int zone) const
     return ids;
 }
 
+namespace {
+
+// The zone element of a profile, added in numeric order when it is missing.
+TXmlDElement* zoneElement(TXmlDElement& desk, int zone)
+{
+    TXmlDElement* target = childWithId(desk, "zone", zoneName(zone));
+    if (target != nullptr)
+        return target;
+    TRef<TXmlDElement> created = MakeRef<TXmlDElement>("zone");
+    created->SetAttribute("ID", zoneName(zone));
+    int index = -1;
+    for (TXmlDElement* z : childElements(desk, "zone"))
+        if (std::atoi(z->GetAttribute("ID").c_str()) > zone) {
+            index = desk.ChildNodes().IndexOf(z);
+            break;
+        }
+    desk.InsertChild(created, index);
+    return created.get();
+}
+
+} // namespace
+
 std::string TPortalBase::insertWebPart(const std::string& id, int zone)
 {
     checkZone(zone);
@@ -387,21 +409,7 @@ std::string TPortalBase::insertWebPart(const std::string& id, int zone)
     TXmlDElement* desk = currentDeskElement(*doc);
     if (findContainer(*desk, id) != nullptr)
         throw Exception("The web part \"" + id + "\" is already on the desk \"" + desk->GetAttribute("ID") + "\"");
-    TXmlDElement* target = childWithId(*desk, "zone", zoneName(zone));
-    if (target == nullptr) {
-        // Keep the zones in their numeric order when one has to be added.
-        TRef<TXmlDElement> created = MakeRef<TXmlDElement>("zone");
-        created->SetAttribute("ID", zoneName(zone));
-        int index = -1;
-        const std::vector<TXmlDElement*> zones = childElements(*desk, "zone");
-        for (TXmlDElement* z : zones)
-            if (std::atoi(z->GetAttribute("ID").c_str()) > zone) {
-                index = desk->ChildNodes().IndexOf(z);
-                break;
-            }
-        desk->InsertChild(created, index);
-        target = created.get();
-    }
+    TXmlDElement* target = zoneElement(*desk, zone);
     TRef<TXmlDElement> container = MakeRef<TXmlDElement>("container");
     container->SetAttribute("ID", id);
     container->SetAttribute("visible", "true");
@@ -494,6 +502,25 @@ void TPortalBase::deleteTag(std::string_view path)
     saveDesk(*doc);
 }
 
+void TPortalBase::moveTagToZone(std::string_view path, int zone)
+{
+    checkZone(zone);
+    TRef<TXmlDDocument> doc = loadDesk();
+    TXmlDElement* desk = currentDeskElement(*doc);
+    TXmlDElement* found = findPath(*desk, path);
+    if (found == nullptr)
+        throw Exception("There is no element \"" + std::string(path) + "\" on the desk \"" +
+                        desk->GetAttribute("ID") + "\"");
+    TXmlDElement* target = zoneElement(*desk, zone);
+    for (TXmlDNode* p = target; p != nullptr; p = p->ParentNode())
+        if (p == found)
+            throw Exception("The element \"" + std::string(path) + "\" holds zone " + zoneName(zone));
+    TRef<TXmlDNode> moving(found);
+    found->ParentNode()->RemoveChild(found);
+    target->AppendChild(moving);
+    saveDesk(*doc);
+}
+
 void TPortalBase::insertTag(std::string_view path, const std::string& xml)
 {
     TRef<TXmlDDocument> fragment = MakeRef<TXmlDDocument>();
@@ -557,6 +584,11 @@ void TPortalBase::refreshGenerator() const
     declare("CurrentDesk", [this] { return currentDesk(); });
     declare("Server", [this] { return element(kServerPath); });
     generator_.setDtdPrefix(declarations);
+}
+
+std::string DtdEntityValue(std::string_view value)
+{
+    return entityValue(value);
 }
 
 const TXslGenerator& TPortalBase::generator() const

@@ -88,6 +88,10 @@ public:
     // in the same zone. Refuses malformed XML and a container identifier that
     // is already on the desk.
     void insertTag(std::string_view path, const std::string& xml);
+    // Moves the element at path, as it is, to the end of zone 1..5 (added
+    // when the profile lacks it); one write, so the element is never lost
+    // between a removal and an insertion.
+    void moveTagToZone(std::string_view path, int zone);
 
     // The stored web part file of an identifier (.xml, else .dwp);
     // raises when there is none.
@@ -117,6 +121,9 @@ private:
 
 // Validates a web part identifier for the desk; raises when it cannot be one.
 void CheckWebPartId(const std::string& id);
+
+// value made fit for a quoted entity value of a DTD: it reads back as itself.
+std::string DtdEntityValue(std::string_view value);
 
 // Writes a document with one element per line, two spaces per level and
 // CR LF line ends; elements holding text are written on one line as they are.

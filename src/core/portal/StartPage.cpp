@@ -1,11 +1,14 @@
 #include "portal/StartPage.h"
 
+#include "portal/ContentCache.h"
 #include "util/Exception.h"
 #include "util/Files.h"
+#include "util/Paths.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <cctype>
 #include <memory>
 
 namespace wpe {
@@ -45,6 +48,51 @@ xmlNodePtr childNamed(xmlNodePtr node, const char* name)
     return nullptr;
 }
 
+std::string trimmed(std::string text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    std::size_t start = 0;
+    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start])))
+        ++start;
+    return text.substr(start);
+}
+
+std::string childText(xmlNodePtr node, const char* name)
+{
+    xmlNodePtr child = childNamed(node, name);
+    if (child == nullptr)
+        return {};
+    xmlChar* content = xmlNodeGetContent(child);
+    std::string text = content ? reinterpret_cast<const char*>(content) : "";
+    xmlFree(content);
+    return trimmed(text);
+}
+
+// True when the element holds an element or some text that is not blank.
+bool hasSubstance(xmlNodePtr node)
+{
+    if (node == nullptr)
+        return false;
+    for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE)
+            return true;
+        if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
+            xmlChar* content = xmlNodeGetContent(child);
+            const bool blank = trimmed(content ? reinterpret_cast<const char*>(content) : "").empty();
+            xmlFree(content);
+            if (!blank)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool hasElementChild(xmlNodePtr node)
+{
+    return node != nullptr && xmlFirstElementChild(node) != nullptr;
+}
+
 std::string escapeHtml(const std::string& text)
 {
     std::string out;
@@ -53,46 +101,186 @@ std::string escapeHtml(const std::string& text)
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
         default: out += c;
         }
     }
     return out;
 }
 
-// Puts the web part of a container into it, rendered where it has its own XSL.
-void addWebPart(const TPortalBase& base, xmlDocPtr page, xmlNodePtr container, const std::string& id)
+bool startsWithNoCase(const std::string& text, const char* prefix)
 {
-    std::string file;
-    try {
-        file = base.fileNameFromId(id);
-    } catch (const Exception&) {
-        return;
-    }
-    TDoc part(xmlReadFile(file.c_str(), nullptr, kReadOptions));
-    xmlNodePtr root = part ? xmlDocGetRootElement(part.get()) : nullptr;
-    if (root == nullptr || !xmlStrEqual(root->name, x("WebPart")))
-        return;
-    xmlNodePtr copy = xmlDocCopyNode(root, page, 1);
-    xmlSetProp(copy, x("ID"), x(id.c_str()));
-    xmlAddChild(container, copy);
-
-    xmlNodePtr content = childNamed(root, "Content");
-    xmlNodePtr xsl = childNamed(root, "XSL");
-    if (content == nullptr || xsl == nullptr || xmlFirstElementChild(xsl) == nullptr)
-        return;
-    std::string rendered;
-    try {
-        rendered = base.generator().transform(childrenXml(part.get(), content), childrenXml(part.get(), xsl));
-    } catch (const Exception& e) {
-        rendered = "<div class=\"webpart-error\">" + escapeHtml(e.message()) + "</div>";
-    }
-    xmlNewTextChild(copy, nullptr, x("Rendered"), x(rendered.c_str()));
+    for (std::size_t i = 0; prefix[i] != '\0'; ++i)
+        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    return true;
 }
+
+// An empty link, or the editor's default "http://", names nothing.
+bool usableLink(const std::string& link)
+{
+    return !link.empty() && !(link.size() == 7 && startsWithNoCase(link, "http://"));
+}
+
+class TPartRenderer {
+public:
+    TPartRenderer(const TPortalBase& base, const TStartPageOptions& options)
+        : base_(base), cache_(options.cache), onError_(options.onPartError)
+    {
+    }
+
+    // Puts the web part of a container into it, producing <Rendered> where
+    // the part's output has to be made here.
+    void Add(xmlDocPtr page, xmlNodePtr container, const std::string& id) const
+    {
+        std::string file;
+        try {
+            file = base_.fileNameFromId(id);
+        } catch (const Exception&) {
+            addPlaceholder(page, container, id, "its file is not in the storage folder");
+            return;
+        }
+        TDoc part(xmlReadFile(file.c_str(), nullptr, kReadOptions));
+        xmlNodePtr root = part ? xmlDocGetRootElement(part.get()) : nullptr;
+        if (root == nullptr) {
+            addPlaceholder(page, container, id, "its file is not well-formed XML");
+            return;
+        }
+        if (!xmlStrEqual(root->name, x("WebPart"))) {
+            addPlaceholder(page, container, id, "its file is not a web part");
+            return;
+        }
+        xmlNodePtr copy = xmlDocCopyNode(root, page, 1);
+        xmlSetProp(copy, x("ID"), x(id.c_str()));
+        xmlAddChild(container, copy);
+
+        std::string rendered;
+        try {
+            if (!render(part.get(), root, id, rendered))
+                return;
+        } catch (const Exception& e) {
+            rendered = errorBox(id, e.message());
+        }
+        xmlNewTextChild(copy, nullptr, x("Rendered"), x(rendered.c_str()));
+    }
+
+private:
+    // False when the part's own Content is shown as it is.
+    bool render(xmlDocPtr doc, xmlNodePtr root, const std::string& id, std::string& out) const
+    {
+        xmlNodePtr content = childNamed(root, "Content");
+        xmlNodePtr xsl = childNamed(root, "XSL");
+        const std::string contentLink = childText(root, "ContentLink");
+        const std::string xslLink = childText(root, "XSLLink");
+        const TCachePolicy policy =
+            TCachePolicy::FromTexts(childText(root, "CacheBehavior"), childText(root, "CacheTimeout"));
+        const bool isXml = childText(root, "ContentType") == "3" || hasElementChild(xsl);
+
+        if (!isXml) {
+            if (hasSubstance(content) || !usableLink(contentLink))
+                return false;
+            out = linkedContent(root, id, contentLink, policy);
+            return true;
+        }
+        std::string contentXml;
+        if (hasSubstance(content))
+            contentXml = childrenXml(doc, content);
+        else if (usableLink(contentLink)) {
+            bool fallback = false;
+            contentXml = linkedContent(root, id, contentLink, policy, &fallback);
+            if (fallback) {
+                out = contentXml;
+                return true;
+            }
+        }
+        else
+            throw Exception("it has no content (Content and ContentLink are empty)");
+        std::string xslText;
+        if (hasElementChild(xsl))
+            xslText = childrenXml(doc, xsl);
+        else if (usableLink(xslLink))
+            xslText = linked(id, xslLink, policy, "XSL");
+        else
+            throw Exception("its content is XML but it has no XSL (XSL and XSLLink are empty)");
+        out = base_.generator().transform(contentXml, xslText);
+        return true;
+    }
+
+    // The content behind a link; when it cannot be had, the part's own
+    // NoContent stands in for it (the failure still goes to the log).
+    std::string linkedContent(xmlNodePtr root, const std::string& id, const std::string& link,
+                              const TCachePolicy& policy, bool* fallback = nullptr) const
+    {
+        try {
+            return linked(id, link, policy, "content");
+        } catch (const Exception& e) {
+            xmlNodePtr noContent = childNamed(root, "NoContent");
+            if (!hasSubstance(noContent))
+                throw;
+            if (onError_)
+                onError_(id, e.message());
+            if (fallback != nullptr)
+                *fallback = true;
+            xmlChar* text = xmlNodeGetContent(noContent);
+            std::string out = text ? reinterpret_cast<const char*>(text) : "";
+            xmlFree(text);
+            return out;
+        }
+    }
+
+    // What a link names: an address is downloaded through the cache, anything
+    // else is the name of a file in the part's own folder (STORAGE/<id>/).
+    std::string linked(const std::string& id, const std::string& link, const TCachePolicy& policy,
+                       const std::string& what) const
+    {
+        if (startsWithNoCase(link, "http://") || startsWithNoCase(link, "https://")) {
+            if (cache_ == nullptr)
+                throw Exception("its " + what + " at " + link + " is not downloaded here");
+            return cache_->Get(link, policy);
+        }
+        if (link.find_first_of("/\\:") != std::string::npos || link == "." || link == "..")
+            throw Exception("its " + what + " link \"" + link + "\" is neither an address nor a file of its folder");
+        const std::string folder = base_.absolutePath("STORAGE") + id;
+        const std::string file = FindFileNoCase(folder, link);
+        if (file.empty() || !FileExists(file))
+            throw Exception("its " + what + " file \"" + link + "\" is not in the folder " + NativePath(folder));
+        return ReadWholeFile(file);
+    }
+
+    void addPlaceholder(xmlDocPtr page, xmlNodePtr container, const std::string& id, const std::string& reason) const
+    {
+        xmlNodePtr part = xmlNewChild(container, nullptr, x("WebPart"), nullptr);
+        xmlSetProp(part, x("ID"), x(id.c_str()));
+        xmlNewTextChild(part, nullptr, x("Title"), x(id.c_str()));
+        xmlNewTextChild(part, nullptr, x("HasFrame"), x("1"));
+        xmlNewTextChild(part, nullptr, x("Rendered"), x(errorBox(id, reason).c_str()));
+        (void)page;
+    }
+
+    std::string errorBox(const std::string& id, const std::string& reason) const
+    {
+        if (onError_)
+            onError_(id, reason);
+        return WebPartErrorBox(id, reason);
+    }
+
+    const TPortalBase& base_;
+    TContentCache* cache_;
+    std::function<void(const std::string&, const std::string&)> onError_;
+};
 
 } // namespace
 
-std::string StartPageSource(const TPortalBase& base)
+std::string WebPartErrorBox(const std::string& id, const std::string& reason)
 {
+    return "<div class=\"webpart-error\" style=\"border:1px solid #c0392b;background:#fdecea;color:#922;"
+           "padding:4px 6px;font-size:small;white-space:pre-wrap\"><b>The web part \"" +
+           escapeHtml(id) + "\" cannot be shown:</b> " + escapeHtml(reason) + "</div>";
+}
+
+std::string StartPageSource(const TPortalBase& base, const TStartPageOptions& options)
+{
+    const TPartRenderer renderer(base, options);
     TDoc page(xmlNewDoc(x("1.0")));
     xmlNodePtr desks = xmlNewNode(nullptr, x("desks"));
     xmlDocSetRootElement(page.get(), desks);
@@ -109,7 +297,7 @@ std::string StartPageSource(const TPortalBase& base)
             if (container == nullptr)
                 continue;
             xmlAddChild(zoneNode, container);
-            addWebPart(base, page.get(), container, id);
+            renderer.Add(page.get(), container, id);
         }
     }
     xmlChar* text = nullptr;
@@ -120,18 +308,23 @@ std::string StartPageSource(const TPortalBase& base)
     return out;
 }
 
-std::string RenderStartPage(const TPortalBase& base)
+std::string RenderStartPage(const TPortalBase& base, const TStartPageOptions& options)
 {
     const std::string skin = base.currentSkin();
     const std::string stylesheet = FindFileNoCase(base.absolutePath("SKINS/" + skin), "skin.xsl");
     if (stylesheet.empty())
         throw Exception("The skin \"" + skin + "\" has no skin.xsl: build the skin first");
-    return base.generator().transformFileTexts(StartPageSource(base), ReadWholeFile(stylesheet), stylesheet);
+    const std::string source = StartPageSource(base, options);
+    // The first declaration of an entity wins, so these go ahead of the portal's.
+    TXslGenerator generator = base.generator();
+    generator.setDtdPrefix("<!ENTITY SkinsPath \"" + DtdEntityValue(options.skinsPath) + "\">\n<!ENTITY Server \"" +
+                           DtdEntityValue(options.server) + "\">\n" + generator.dtdPrefix());
+    return generator.transformFileTexts(source, ReadWholeFile(stylesheet), stylesheet);
 }
 
-std::string BuildStartPage(const TPortalBase& base)
+std::string BuildStartPage(const TPortalBase& base, const TStartPageOptions& options)
 {
-    const std::string html = RenderStartPage(base);
+    const std::string html = RenderStartPage(base, options);
     const std::string file = base.absolutePath("PORTAL") + "desk.html";
     WriteWholeFile(file, html);
     return file;

@@ -21,6 +21,7 @@ public:
     // stylesheet loads it; the first declaration of an entity wins, so these
     // give the current values of the portal's entities.
     void setDtdPrefix(std::string declarations);
+    const std::string& dtdPrefix() const { return dtdPrefix_; }
 
     // The output of stylesheet xsl applied to document xml, both UTF-8 text
     // (any encoding declaration inside is overridden); the output is UTF-8.

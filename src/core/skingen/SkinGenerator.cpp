@@ -104,26 +104,21 @@ public:
 
     TSkinImport report;
 
-    // Rewrites attribute of the tag at the parser's position when it names a
-    // local file.
-    void rewrite(TTagParser& parser, std::string_view attribute, bool styleSheet, CopyKind kind)
+    // The new value of the reference when it names a local file (which is
+    // then in the skin), else "".
+    std::string rewrite(const std::string& value, bool styleSheet, CopyKind kind)
     {
-        const std::string value = parser.GetAttribute(attribute);
         if (value.empty())
-            return;
+            return {};
         const std::string file = resolveRef(value, source_);
-        if (file.empty()) {
-            report.unresolved.push_back(value);
-            return;
-        }
-        std::string target = styleSheet ? placeStyleSheet(file) : std::string();
-        if (target.empty())
+        std::string target;
+        if (!file.empty() && styleSheet)
+            target = placeStyleSheet(file);
+        if (!file.empty() && target.empty())
             target = placeFile(file, kind);
-        if (target.empty()) {
+        if (target.empty())
             report.unresolved.push_back(value);
-            return;
-        }
-        parser.SetAttribute(attribute, target);
+        return target;
     }
 
 private:
@@ -186,6 +181,98 @@ private:
     std::string files_;
     std::string styleSheet_;
     std::map<std::string, Claim> claims_; // upper-cased name in files/ -> who holds it
+};
+
+// One pass of the import: for every tag a path finds, the attribute gets the
+// value decide() gives (none when it gives ""). In place, each change is
+// made with the parser's SetAttribute at once, which moves the rest of the
+// text every time; batched, the same new tags are made by SetAttribute on a
+// parser over the start tag alone and spliced in together, so a pass costs
+// one copy of the text. Both give the same text; batching gives up (false,
+// nothing changed) where two changes would overlap, a tag inside another's
+// start tag.
+class TImportPass {
+public:
+    TImportPass(TTagParser& parser, bool batched) : parser_(parser), batched_(batched) {}
+
+    template <class Decide>
+    bool run(const std::string& path, std::string_view attribute, Decide decide)
+    {
+        parser_.Reset();
+        edits_.clear();
+        try {
+            while (parser_.Find(path)) {
+                const std::string value = decide(parser_.GetAttribute(attribute));
+                if (value.empty())
+                    continue;
+                if (!batched_)
+                    parser_.SetAttribute(attribute, value);
+                else if (!collect(attribute, value))
+                    return false;
+            }
+        } catch (...) {
+            flush();
+            throw;
+        }
+        flush();
+        return true;
+    }
+
+private:
+    struct Edit {
+        std::size_t pos;     // 1-based start of the tag
+        std::size_t length;  // the tag and the blanks after it
+        std::string text;
+    };
+
+    bool collect(std::string_view attribute, const std::string& value)
+    {
+        const std::string& text = parser_.Text();
+        const std::size_t pos = parser_.Position();
+        const std::string startTag = parser_.GetStartTag();
+        if (startTag.empty() || startTag.back() != '>') {
+            parser_.SetAttribute(attribute, value); // raises as the in-place pass would
+            return true;
+        }
+        if (!edits_.empty() && pos < edits_.back().pos + edits_.back().length)
+            return false;
+        TTagParser tag(startTag);
+        tag.SetIgnoreCase(parser_.IgnoreCase());
+        if (!tag.Find("*") || tag.Position() != 1 || tag.GetStartTag() != startTag)
+            return false;
+        tag.SetAttribute(attribute, value);
+        // As SetAttribute: the blanks and line breaks after the tag go too,
+        // but never the text's last character.
+        std::size_t q = pos + startTag.size();
+        while (q < text.size() && (text[q - 1] == ' ' || text[q - 1] == '\r' || text[q - 1] == '\n'))
+            ++q;
+        edits_.push_back({pos, q - pos, tag.Text()});
+        return true;
+    }
+
+    void flush()
+    {
+        if (edits_.empty())
+            return;
+        const std::string& text = parser_.Text();
+        std::string out;
+        out.reserve(text.size() + text.size() / 8);
+        std::size_t at = 0;
+        for (const Edit& e : edits_) {
+            out.append(text, at, e.pos - 1 - at);
+            out += e.text;
+            at = e.pos - 1 + e.length;
+        }
+        out.append(text, at, std::string::npos);
+        edits_.clear();
+        TTagParser rebuilt(std::move(out));
+        rebuilt.SetIgnoreCase(parser_.IgnoreCase());
+        parser_ = std::move(rebuilt);
+    }
+
+    TTagParser& parser_;
+    bool batched_;
+    std::vector<Edit> edits_;
 };
 
 
@@ -424,36 +511,52 @@ TSkinImport ImportTemplate(const std::string& templateFile, const std::string& s
     if (!sameFile(templateFile, copy) && !CopyFileReplace(templateFile, copy))
         throw Exception("Cannot copy " + templateFile + " to " + copy);
 
-    TImporter importer(folderOf(templateFile), folder, filesName);
-    importer.report.templateCopy = copy;
+    TSkinImport report = detail::RewriteTemplateCopy(copy, folderOf(templateFile), folder, filesName, true);
+    report.templateCopy = copy;
+    return report;
+}
+
+namespace detail {
+
+TSkinImport RewriteTemplateCopy(const std::string& copy, const std::string& sourceFolder,
+                                const std::string& skinFolder, const std::string& filesName, bool batched)
+{
+    const std::string original = batched ? ReadWholeFile(copy) : std::string();
+    TImporter importer(sourceFolder, skinFolder, filesName);
     TTagParser parser = TTagParser::CreateFromFile(copy);
     parser.SetIgnoreCase(true);
+    TImportPass pass(parser, batched);
+    bool done = true;
     try {
         for (const char* tag : {"link", "script", "img"}) {
             const bool link = std::string_view(tag) == "link";
-            const std::string attribute = link ? "href" : "src";
-            parser.Reset();
-            while (parser.Find(tag)) {
+            const CopyKind kind = link || std::string_view(tag) == "script" ? CopyKind::Replace : CopyKind::KeepSame;
+            done = done && pass.run(tag, link ? "href" : "src", [&](const std::string& value) {
                 const bool styleSheet = link && sameNoCase(parser.GetAttribute("rel"), "stylesheet");
-                importer.rewrite(parser, attribute, styleSheet,
-                                 std::string_view(tag) == "img" ? CopyKind::KeepSame : CopyKind::Replace);
-            }
+                return importer.rewrite(value, styleSheet, kind);
+            });
         }
         // Pictures named outside img elements: table and cell backgrounds and
         // the two pictures of the state icon.
-        for (const char* attribute : {"background", "src1", "src2"}) {
-            parser.Reset();
-            const std::string path = std::string("*[@") + attribute + "!=]";
-            while (parser.Find(path))
-                importer.rewrite(parser, attribute, false, CopyKind::KeepSame);
-        }
+        for (const char* attribute : {"background", "src1", "src2"})
+            done = done && pass.run(std::string("*[@") + attribute + "!=]", attribute, [&](const std::string& value) {
+                return importer.rewrite(value, false, CopyKind::KeepSame);
+            });
     } catch (...) {
-        parser.SaveToFile();
+        WriteWholeFile(copy, parser.Text());
         throw;
     }
-    parser.SaveToFile();
+    if (!done) {
+        // Start again the plain way; the files copied so far are found again
+        // with the same bytes, so the names come out the same.
+        WriteWholeFile(copy, original);
+        return RewriteTemplateCopy(copy, sourceFolder, skinFolder, filesName, false);
+    }
+    WriteWholeFile(copy, parser.Text());
     return importer.report;
 }
+
+} // namespace detail
 
 std::string RewriteFileRef(const std::string& reference, const std::string& skinFolder)
 {

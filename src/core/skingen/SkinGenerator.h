@@ -69,6 +69,14 @@ struct TSkinImport {
 TSkinImport ImportTemplate(const std::string& templateFile, const std::string& skinFolder,
                            const std::string& targetName = {}, const std::string& filesName = "files");
 
+namespace detail {
+// The reference-rewriting steps of ImportTemplate over the template's copy.
+// batched false is the plain way (every change made in the text at once);
+// true gives the same text in time linear in its size. For tests.
+TSkinImport RewriteTemplateCopy(const std::string& copy, const std::string& sourceFolder,
+                                const std::string& skinFolder, const std::string& filesName, bool batched);
+} // namespace detail
+
 // The reference as the generated stylesheet writes it: kSkinFileRef + the
 // file name, when reference names an existing local file (relative to
 // skinFolder, or absolute); the file is copied into skinFolder's "files/"

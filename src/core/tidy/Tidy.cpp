@@ -156,6 +156,64 @@ TidyResult convertFile(const std::string& input, TidyMode mode)
     return result;
 }
 
+// Length of a well-formed XML declaration at text[at] ("<?xml", then
+// pseudo-attributes name="value" or name='value' without "<" or ">", then
+// "?>"), or 0.
+std::size_t xmlDeclarationLength(std::string_view text, std::size_t at)
+{
+    auto blank = [&](std::size_t i) {
+        return i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n');
+    };
+    std::size_t i = at + 5;
+    for (;;) {
+        while (blank(i))
+            ++i;
+        if (text.substr(i, 2) == "?>")
+            return i + 2 - at;
+        const std::size_t name = i;
+        while (i < text.size() && isNameChar(text[i]))
+            ++i;
+        if (i == name)
+            return 0;
+        while (blank(i))
+            ++i;
+        if (i >= text.size() || text[i] != '=')
+            return 0;
+        ++i;
+        while (blank(i))
+            ++i;
+        if (i >= text.size() || (text[i] != '"' && text[i] != '\''))
+            return 0;
+        const char quote = text[i++];
+        while (i < text.size() && text[i] != quote && text[i] != '<' && text[i] != '>')
+            ++i;
+        if (i >= text.size() || text[i] != quote)
+            return 0;
+        ++i;
+    }
+}
+
+// The first XML declaration ("<?xml" and a blank) that is not well-formed,
+// as a 1-based line and column; {0, 0} when there is none. libtidy 5.6 loses
+// memory on several broken forms, and no page can mean one, so it is refused
+// before Tidy sees it.
+std::pair<int, int> brokenXmlDeclaration(std::string_view text)
+{
+    for (std::size_t at = text.find("<?xml"); at != std::string_view::npos; at = text.find("<?xml", at + 1)) {
+        if (at + 5 >= text.size() || !(text[at + 5] == ' ' || text[at + 5] == '\t' || text[at + 5] == '\r' ||
+                                       text[at + 5] == '\n'))
+            continue;
+        if (xmlDeclarationLength(text, at) == 0) {
+            const std::string_view before = text.substr(0, at);
+            const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+            const std::size_t lineStart = before.rfind('\n');
+            const int column = static_cast<int>(at - (lineStart == std::string_view::npos ? 0 : lineStart + 1)) + 1;
+            return {line, column};
+        }
+    }
+    return {0, 0};
+}
+
 } // namespace
 
 std::string DeclaredEncoding(std::string_view text)
@@ -218,6 +276,12 @@ TidyResult TidyText(std::string_view text, TidyMode mode, std::string_view fileN
 {
     TidyResult result;
     Collector collector{&result.errors, fileName.empty() ? std::string() : std::string(fileName) + ": "};
+    if (const auto [line, column] = brokenXmlDeclaration(text); line > 0) {
+        result.errors.push_back({line, column,
+                                 collector.prefix + "line " + std::to_string(line) + " column " +
+                                     std::to_string(column) + " - Error: malformed XML declaration"});
+        return result;
+    }
     DocHandle doc(tidyCreate());
     tidySetAppData(doc.get(), &collector);
     tidySetMessageCallback(doc.get(), collectMessage);

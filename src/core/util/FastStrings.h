@@ -18,7 +18,7 @@ unsigned char UpCase(unsigned char c);
 // Position of pattern in text, or 0. An empty pattern or one longer than the
 // text gives 0.
 // Forward: the first match that begins at or after start (start >= 1; 0 is
-// read as 1), by Boyer-Moore-Horspool.
+// read as 1); the answer is the Boyer-Moore-Horspool search's, found faster.
 // Backward: the rightmost match that begins at or before start; a start of 0,
 // or one too close to the end for a match, means "from the end".
 // Without case, bytes are compared through UpCase.

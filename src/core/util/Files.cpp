@@ -335,6 +335,24 @@ bool CopyFileReplace(std::string_view source, std::string_view target)
 
 // ---- Listings -----------------------------------------------------------------
 
+std::vector<TFileEntry> ListFileEntries(std::string_view folder)
+{
+    std::vector<TFileEntry> entries;
+    if (!FolderExists(folder))
+        return entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(toPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        std::error_code sizeError;
+        std::uintmax_t size = it->file_size(sizeError);
+        entries.push_back({it->path().filename().string(), sizeError ? 0 : static_cast<std::uint64_t>(size)});
+    }
+    std::sort(entries.begin(), entries.end(), [](const TFileEntry& a, const TFileEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
 std::vector<std::string> ListFiles(std::string_view folder)
 {
     std::vector<std::string> names;

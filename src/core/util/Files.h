@@ -57,6 +57,15 @@ std::string TemporarySiblingName(std::string_view target);
 // a link), retrying while target is busy; false leaves target as it was.
 bool ReplaceFile(std::string_view temporary, std::string_view target);
 
+// A regular file directly in a folder: its name (not path) and byte size.
+struct TFileEntry {
+    std::string name;
+    std::uint64_t size = 0;
+};
+// The regular files directly in folder with their sizes, sorted byte-wise by
+// name. A missing or unreadable folder gives an empty list.
+std::vector<TFileEntry> ListFileEntries(std::string_view folder);
+
 // Names (not paths) of the regular files directly in folder, sorted byte-wise.
 // A missing folder gives an empty list.
 std::vector<std::string> ListFiles(std::string_view folder);

@@ -74,6 +74,7 @@ protected:
         s.portalSetting = [](const std::string& path) {
             return path == "user/Server" ? std::string("http://127.0.0.1:8090/") : std::string();
         };
+        s.currentSkin = [] { return std::string("Ocean"); };
         s.fileHasElement = [](const std::string& file, const std::string& element) {
             return HasElementInFile(file, element);
         };

@@ -2,6 +2,7 @@
 // virtual X server, its title read back with xwininfo. Qt adds to what
 // windowTitle() holds on some platforms, so only the server can tell.
 
+#include "EditorProgram.h"
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -1,3 +1,4 @@
+#include "EditorProgram.h"
 #include "ScriptedDialogs.h"
 #include "shell/AboutBox.h"
 #include "shell/AppEventHooks.h"

@@ -49,7 +49,8 @@ protected:
         fs::create_directories(root / "tmp");
         setenv("TMPDIR", (root / "tmp").c_str(), 1);
         const char* data = std::getenv("WPE_DATA_DIR");
-        fs::path dataDir = data ? fs::path(data) : fs::path(WPE_DATA_SOURCE_DIR);
+        ASSERT_NE(data, nullptr) << "WPE_DATA_DIR names the data folder";
+        fs::path dataDir(data);
         fs::copy_file(dataDir / "skin template.html", root / "prog" / "skin template.html");
         fs::copy_file(dataDir / "skin.css", root / "prog" / "skin.css");
         RealForm();  // before any helper of the base fixture makes one with test editors

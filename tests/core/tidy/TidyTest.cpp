@@ -138,6 +138,22 @@ TEST(TidyHtml, UnrepairableMarkupIsCountedWithoutOutput)
     EXPECT_EQ(r.output, "");
 }
 
+TEST(TidyXml, AMalformedXmlDeclarationIsAnErrorInBothModes)
+{
+    // Such a declaration makes libtidy lose memory; it is refused up front.
+    for (TidyMode mode : {TidyMode::Xml, TidyMode::HtmlToXhtml}) {
+        const TidyResult r = TidyText("<a/>\n  <?xml version=\"1.0\"<?x ?>", mode, "f");
+        ASSERT_EQ(r.errors.size(), 1u);
+        EXPECT_EQ(r.errors[0].text, "f: line 2 column 3 - Error: malformed XML declaration");
+        EXPECT_EQ(r.output, "");
+    }
+    for (const char* broken : {"<p>x</p><?xml version", "<?xml version=\"1.0\" encoding=\"WIN/a>", "<?xml v='1'>",
+                               "<?xml version=1.0?>"})
+        EXPECT_EQ(TidyText(broken, TidyMode::Xml).errors.size(), 1u) << broken;
+    EXPECT_TRUE(TidyText("<?xml version='1.0'\r\n encoding = \"UTF-8\" ?>\n<a/>", TidyMode::Xml).errors.empty());
+    EXPECT_TRUE(TidyText("<?xml version=\"1.0\"?><?xml-stylesheet href=\"a<b\"?><a/>", TidyMode::Xml).errors.empty());
+}
+
 TEST(TidyXml, WellFormedXmlIsIndentedAndKeepsNamesAndEntities)
 {
     const TidyResult r = TidyText("<?xml version=\"1.0\" encoding=\"WINDOWS-1251\"?><xsl:stylesheet "
