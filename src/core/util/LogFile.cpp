@@ -1,4 +1,5 @@
 #include "util/LogFile.h"
+#include "util/PlatformTime.h"
 
 #include "util/FastStrings.h"
 
@@ -33,11 +34,7 @@ std::string LogTimeNow()
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm parts{};
-#ifdef _WIN32
-    gmtime_s(&parts, &seconds);
-#else
-    gmtime_r(&seconds, &parts);
-#endif
+    platform::UtcTime(seconds, parts);
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.tm_year + 1900, parts.tm_mon + 1,
                   parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, static_cast<int>(millis));
