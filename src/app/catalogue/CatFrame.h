@@ -101,7 +101,6 @@ private:
     QToolButton* Tool(QToolBar* bar, const char* name, const QString& caption, void (TCatFrame::*slot)());
 
     void TabChanged(int index);
-    void RefreshBrowse(const TCatNode* select = nullptr);
     void RefreshEdit(const TCatNode* select = nullptr);
     void BrowseSelected();
     void EditSelected();

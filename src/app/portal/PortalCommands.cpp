@@ -65,6 +65,8 @@ bool TPortalCommands::RequireCurrentSkin()
     } catch (const std::exception&) {
     }
     Dialogs().Show(MsgKind::Warning, kChooseSkin);
+    if (hooks_.showPortalTab)
+        hooks_.showPortalTab();
     portalTab_.ShowPage("Designer");
     return false;
 }

@@ -23,6 +23,7 @@ struct TPortalCommandHooks {
     std::function<std::string()> serverAddress;               // "user/Server"
     std::function<std::string()> portalRoot;                  // the folder holding PORTAL, SKINS, ...
     std::function<void(const std::string&)> setMessage;       // the status bar's message panel
+    std::function<void()> showPortalTab;                      // makes the Portal tab the active one
     std::function<std::string()> programFolder;               // where ombrelsvc lives
     TLauncher launcher = TLauncher::System();
 };

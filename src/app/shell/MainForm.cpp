@@ -17,9 +17,9 @@
 #include "shell/PortalStatus.h"
 #include "shell/PortalTab.h"
 #include "shell/Resources.h"
-#include "shell/SkinTemplate.h"
 #include "skin/SkinFolder.h"
 #include "shell/VersionInfo.h"
+#include "skin/TemplateStyleSheet.h"
 #include "util/Dialogs.h"
 #include "util/Files.h"
 #include "util/Paths.h"
@@ -206,6 +206,7 @@ void TMainForm::ConnectCommands()
     portal.serverAddress = [this] { return setup_.portalSetting ? setup_.portalSetting("user/Server") : std::string(); };
     portal.portalRoot = [this] { return ExtractFilePath(WithoutTrailingDelimiter(folders_.PortalDir)); };
     portal.setMessage = [this](const std::string& text) { statusBar_->SetMessage(text); };
+    portal.showPortalTab = [this] { mainPageControl_->setCurrentIndex(0); };
     new TPortalCommands(c, *portalTab_, std::move(portal), this);
 }
 
@@ -486,6 +487,11 @@ std::optional<std::string> TMainForm::ChooseSaveFile(const std::string& proposed
     o.fileName = proposedName;
     o.initialDir = initialDir.empty() ? DialogFolder() : initialDir;
     return Dialogs().ChooseSaveFile(o);
+}
+
+void TMainForm::RefreshSkins()
+{
+    portalTab_->RefreshSkins();
 }
 
 TMainStatusBar& TMainForm::StatusBar() { return *statusBar_; }

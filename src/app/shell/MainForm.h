@@ -109,6 +109,7 @@ public:
     void RefreshStatus() override;
     void AddToReopenList(const std::string& path) override;
     std::optional<std::string> ChooseSaveFile(const std::string& proposedName, const std::string& initialDir) override;
+    void RefreshSkins() override;
     TMainStatusBar& StatusBar() override;
     TWPCommentFile& Comments() override;
     ICatalogueHook& Catalogue() override;

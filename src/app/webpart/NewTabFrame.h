@@ -75,7 +75,7 @@ public:
     void SourceGutterClicked(int line);
 
     // The category path the "Edit" command shows.
-    std::string CategoryEditPath() const;
+    std::string CategoryEditPath();
     // The rendered HTML of the last preview (what the preview was given).
     const QString& PreviewHtml() const { return previewHtml_; }
     // Replaces the XSLT generator used for the preview (xml, xsl -> html;
@@ -90,11 +90,6 @@ public:
     QTabWidget* PageControl() const { return pages_; }
     QsciScintilla* Memo() const { return memo_; }
     const TextCodec& Codec() const { return codec_; }
-
-    // The text of a feed as the part's encoding holds it: decoded as the feed
-    // declares (UTF-8 by default), characters the part's encoding lacks as
-    // character references.
-    static std::string FeedInPartEncoding(const QByteArray& feed, const TextCodec& partCodec);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -113,6 +108,7 @@ private:
     QWidget* macroButton(const QString& name);
     void watchCodeEditor(QsciScintilla* editor);
 
+    void runCommand(const std::function<void()>& command);
     enum class SaveOutcome { Saved, Refused, Cancelled, Failed };
     SaveOutcome trySave(bool saveAs, bool deferRefresh);
 
@@ -130,7 +126,8 @@ private:
     void afterSave(bool deferRefresh);
     void copyLinkedFiles();
     QsciScintilla* visibleCodeEditor() const;
-    QString text(const QString& fieldName) const;
+    // A text, code or choice field's text by name; other fields are an error.
+    QString text(const QString& fieldName);
     void setText(const QString& fieldName, const QString& value);
 
     IMainServices& services_;

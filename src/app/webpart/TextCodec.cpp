@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace wpe {
 
@@ -119,6 +120,37 @@ std::string TextCodec::encode(const QString& text) const {
         i += length - 1;
     }
     unencodable(text, 0, name_);
+}
+
+std::string FeedInPartEncoding(const QByteArray& feed, const TextCodec& partCodec) {
+    QString text;
+    std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(feed);
+    if (bom) {
+        QStringDecoder decoder(*bom);
+        text = decoder.decode(feed);
+    } else {
+        QString declared = DeclaredEncoding(feed);
+        QStringDecoder decoder(declared.isEmpty() ? "UTF-8" : declared.toLatin1().constData(),
+                               QStringConverter::Flag::Stateless);
+        if (!decoder.isValid())
+            decoder = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = decoder.decode(feed);
+        // Feeds that claim UTF-8 but hold single-byte text are read as Latin-1.
+        if (decoder.hasError())
+            text = QString::fromLatin1(feed);
+    }
+    std::string out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QString one = text.mid(i, length);
+        try {
+            out += partCodec.encode(one);
+        } catch (const Exception&) {
+            out += "&#" + std::to_string(one.toUcs4().value(0)) + ";";
+        }
+        i += length - 1;
+    }
+    return out;
 }
 
 } // namespace wpe

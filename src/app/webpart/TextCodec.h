@@ -39,4 +39,10 @@ private:
     bool builtIn1251_ = false;
 };
 
+// The text of a feed as a part in partCodec's encoding holds it: decoded as
+// the feed declares (a byte order mark first, else its XML declaration,
+// UTF-8 by default; text that is not valid UTF-8 is read as Latin-1), and
+// each character the part's encoding lacks written as a character reference.
+std::string FeedInPartEncoding(const QByteArray& feed, const TextCodec& partCodec);
+
 } // namespace wpe

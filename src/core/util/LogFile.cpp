@@ -2,6 +2,7 @@
 #include "util/PlatformTime.h"
 
 #include "util/FastStrings.h"
+#include "util/PlatformTime.h"
 
 #include <chrono>
 #include <cstdio>

@@ -46,6 +46,20 @@ std::string PreviewErrorPage(std::string_view heading, std::string_view details)
            XmlEscape(heading) + "</b>" + detailsHtml(details) + "</div></body></html>";
 }
 
+std::optional<std::string> PreviewHtml(const std::string& content, const std::string& xsl,
+                                       const PreviewGenerator& generator) {
+    if (content.empty()) return std::nullopt;
+    if (xsl.empty()) return ContentPreviewHtml(content);
+    // What went wrong is shown in the preview itself, never a blank page.
+    try {
+        std::string warnings;
+        std::string html = generator(DecodePreviewEntities(content), DecodePreviewEntities(xsl), &warnings);
+        return WithPreviewWarnings(html, warnings);
+    } catch (const std::exception& e) {
+        return PreviewErrorPage("The preview cannot be shown", e.what());
+    }
+}
+
 std::string WithPreviewWarnings(std::string_view html, std::string_view warnings) {
     if (TrimBlanks(warnings).empty()) return std::string(html);
     return "<div class=\"wpe-preview-error\" style=\"" + std::string(kErrorStyle) +

@@ -177,6 +177,26 @@ TEST_F(CatFrameTest, ThreeQuickKeysSearchOnceAndClearingShowsAll)
     EXPECT_EQ(Find<QLabel>("uiDescr2")->text(), "Enter a keyword in the search box");
 }
 
+TEST_F(CatFrameTest, TypeAheadFindsByTitlePrefixAndWraps)
+{
+    Part("a.xml", "Alpha", {});
+    Part("b.xml", "Beta", {});
+    Part("w1.xml", "Weather", {});
+    Part("w2.xml", "Wind", {});
+    Tab(1);
+    auto* list = Find<QListView>("WPListView");
+    list->setFocus();
+    list->keyboardSearch("w");
+    EXPECT_EQ(list->currentIndex().data().toString(), "Weather");
+    list->keyboardSearch("i");  // typed quickly: "wi"
+    EXPECT_EQ(list->currentIndex().data().toString(), "Wind");
+    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    list->keyboardSearch("a");  // a new search wraps to the top
+    EXPECT_EQ(list->currentIndex().data().toString(), "Alpha");
+    list->keyboardSearch("q");
+    EXPECT_EQ(list->currentIndex().data().toString(), "Alpha");  // no match moves nothing
+}
+
 TEST_F(CatFrameTest, EachFilterChoiceStartsFromTheFullTree)
 {
     Part("e.xml", "E", {"English"}, "en");

@@ -410,3 +410,11 @@ TEST_F(PortalTabTest, ZoneStripAndColumnSizesComeBack)
     EXPECT_EQ(columns->sizes().value(0), 200);
     EXPECT_EQ(columns->sizes().value(2), 230);
 }
+
+TEST_F(PortalTabTest, ASavedSkinShowsUpThroughTheMainWindow)
+{
+    Portal();
+    Skin("Zed", "Zed.cso");
+    static_cast<IMainServices&>(Portal()).RefreshSkins();
+    EXPECT_THAT(Shown(Tab().SkinsProfiles().Skins()), ElementsAre("Ocean [current]", "Paper", "Zed"));
+}

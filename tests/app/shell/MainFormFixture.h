@@ -74,7 +74,11 @@ protected:
         s.portalSetting = [](const std::string& path) {
             return path == "user/Server" ? std::string("http://127.0.0.1:8090/") : std::string();
         };
-        s.currentSkin = [] { return std::string("Ocean"); };
+        s.currentSkin = [this] {
+            if (currentSkin.empty())
+                throw std::runtime_error("no skin is current");
+            return currentSkin;
+        };
         s.fileHasElement = [](const std::string& file, const std::string& element) {
             return HasElementInFile(file, element);
         };
@@ -111,6 +115,7 @@ protected:
     ScriptedDialogs dialogs;
     EditorLog log;
     bool failBase = false;
+    std::string currentSkin = "Ocean";
     // The program's own web part editor instead of the stand-in (the
     // template must then be in root/prog).
     bool realWebPartEditor = false;

@@ -1,3 +1,4 @@
+#include "EditorProgram.h"
 #include "MainFormFixture.h"
 
 #include "files/FilePane.h"

@@ -380,7 +380,7 @@ TEST_F(EditorTest, FeedTextOutsideThePartEncodingBecomesCharacterReferences) {
     QByteArray utf8Feed = QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss><channel>"
                                             "<title>Новости 漢</title></channel></rss>")
                               .toUtf8();
-    std::string converted = TNewTab::FeedInPartEncoding(utf8Feed, cp1251);
+    std::string converted = FeedInPartEncoding(utf8Feed, cp1251);
     EXPECT_TRUE(contains(converted, "<title>\xCD\xEE\xE2\xEE\xF1\xF2\xE8 &#28450;</title>")) << converted;
 }
 

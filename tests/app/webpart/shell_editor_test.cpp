@@ -212,5 +212,22 @@ TEST_F(ShellEditorTest, RefusedSaveKeepsTheTabAndItsEditsOnEveryWayOfClosing)
     EXPECT_EQ(Pages()->count(), 1);
 }
 
+TEST_F(ShellEditorTest, FailedSaveOnClosingKeepsTheTab)
+{
+    // Windows-1251 has no 漢: the save fails before anything is written.
+    TMainForm& form = Shown();
+    std::string a = Part("a.xml", "Alpha");
+    std::string before = ReadAll(a);
+    form.OpenWebPartDocument(a);
+    EditorOf(1)->findChild<QsciScintilla*>("Content")->setText(QString::fromUtf8("漢"));
+    dialogs.answers = {MsgResult::Yes};
+    CtrlKey(Qt::Key_W);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].kind, MsgKind::Error);
+    EXPECT_EQ(Pages()->count(), 2);
+    EXPECT_EQ(EditorOf(1)->findChild<QsciScintilla*>("Content")->text(), QString::fromUtf8("漢"));
+    EXPECT_EQ(ReadAll(a), before);
+}
+
 } // namespace
 } // namespace wpe::test

@@ -15,6 +15,13 @@ namespace {
 
 using Ops = std::deque<TOperation>;
 
+PartFields Fields(std::string title, std::vector<std::string> categories, std::string language = "",
+                  std::string popularity = "", std::string description = "")
+{
+    return {std::move(title), std::move(categories), std::move(language), std::move(popularity),
+            std::move(description)};
+}
+
 class FrameState : public ::testing::Test {
 protected:
     FrameState()
@@ -50,9 +57,9 @@ protected:
 
 TEST_F(FrameState, WriteBackMatchesCaseAndSlashVariants)
 {
-    const std::string renamed = dir.Part("r.xml", {"R", {"news", "Keep"}});
-    const std::string moved = dir.Part("m.xml", {"M", {"/News/Local/"}});
-    const std::string removed = dir.Part("d.xml", {"D", {"NEWS//", "Sport"}});
+    const std::string renamed = dir.Part("r.xml", Fields("R", {"news", "Keep"}));
+    const std::string moved = dir.Part("m.xml", Fields("M", {"/News/Local/"}));
+    const std::string removed = dir.Part("d.xml", Fields("D", {"NEWS//", "Sport"}));
     Load();
     // The tree merged all three spellings into one category.
     ASSERT_EQ(cat.BrowseTree().Count(), 3u);
@@ -81,7 +88,7 @@ TEST_F(FrameState, WriteBackMatchesCaseAndSlashVariants)
 
 TEST_F(FrameState, UnmatchedRemovalLeavesTheFileAlone)
 {
-    const std::string file = dir.Part("w.xml", {"W", {"Sport"}});
+    const std::string file = dir.Part("w.xml", Fields("W", {"Sport"}));
     const std::string before = File("w.xml");
     RewriteCategories(file, Ops{{"", "News"}});
     EXPECT_EQ(File("w.xml"), before);
@@ -107,8 +114,8 @@ TEST(SameCategoryPath, NamesCompareAsTheTreeReadsThem)
 
 TEST_F(FrameState, LeavingCategoriesWithNoDiscardsEverything)
 {
-    dir.Part("w.xml", {"W", {"A/B"}});
-    dir.Part("v.xml", {"V", {"A"}});
+    dir.Part("w.xml", Fields("W", {"A/B"}));
+    dir.Part("v.xml", Fields("V", {"A"}));
     Load();
     frame.ChangeTab(TCatTab::Categories);
     RenameCategory(cat, EditNode("A"), "Renamed");
@@ -138,7 +145,7 @@ TEST_F(FrameState, LeavingCategoriesWithNoDiscardsEverything)
 
 TEST_F(FrameState, LeavingCategoriesWithYesAppliesAndSaves)
 {
-    dir.Part("w.xml", {"W", {"A"}});
+    dir.Part("w.xml", Fields("W", {"A"}));
     Load();
     int applied = 0;
     frame.onCategoriesApplied = [&] { ++applied; };
@@ -159,7 +166,7 @@ TEST_F(FrameState, LeavingCategoriesWithYesAppliesAndSaves)
 
 TEST_F(FrameState, AnApplyIsNotUndoneByALaterNo)
 {
-    dir.Part("w.xml", {"W", {"A"}});
+    dir.Part("w.xml", Fields("W", {"A"}));
     Load();
     frame.ChangeTab(TCatTab::Categories);
     RenameCategory(cat, EditNode("A"), "B");
@@ -175,7 +182,7 @@ TEST_F(FrameState, AnApplyIsNotUndoneByALaterNo)
 
 TEST_F(FrameState, SaveCategoryTreeInItsThreeCases)
 {
-    dir.Part("w.xml", {"W", {"A"}});
+    dir.Part("w.xml", Fields("W", {"A"}));
     Load();
     // Not on the Categories tab: the edit tree's categories, nothing asked.
     frame.SaveCategoryTree();
@@ -216,9 +223,9 @@ TEST_F(FrameState, SaveCategoryTreeInItsThreeCases)
 
 TEST_F(FrameState, DropWithAFilterKeepsHiddenCategories)
 {
-    dir.Part("e.xml", {"E", {"News"}, "en"});
-    dir.Part("r.xml", {"R", {"Russian/Deep"}, "ru"});
-    dir.Part("s.xml", {"S", {"Sport"}, "en"});
+    dir.Part("e.xml", Fields("E", {"News"}, "en"));
+    dir.Part("r.xml", Fields("R", {"Russian/Deep"}, "ru"));
+    dir.Part("s.xml", Fields("S", {"Sport"}, "en"));
     Load();
     frame.ChooseLanguage(kFilterEnglish);
     ASSERT_EQ(Level(cat.BrowseTree()), (std::vector<std::string>{"News", "Sport"}));
@@ -237,8 +244,8 @@ TEST_F(FrameState, DropWithAFilterKeepsHiddenCategories)
 
 TEST_F(FrameState, EachFilterChoiceStartsFromTheFullTree)
 {
-    dir.Part("e.xml", {"E", {"A"}, "en"});
-    dir.Part("f.xml", {"F", {"B"}, "fr", "5"});
+    dir.Part("e.xml", Fields("E", {"A"}, "en"));
+    dir.Part("f.xml", Fields("F", {"B"}, "fr", "5"));
     Load();
     frame.ChooseLanguage(kFilterEnglish);
     frame.ChooseLanguage(kFilterFrench);
@@ -252,9 +259,9 @@ TEST_F(FrameState, EachFilterChoiceStartsFromTheFullTree)
 
 TEST_F(FrameState, DropAndDragRules)
 {
-    dir.Part("w.xml", {"W", {"A"}});
-    dir.Part("t.xml", {"T", {}});
-    dir.Part("v.xml", {"V", {"B"}});
+    dir.Part("w.xml", Fields("W", {"A"}));
+    dir.Part("t.xml", Fields("T", {}));
+    dir.Part("v.xml", Fields("V", {"B"}));
     Load();
     TCatNode* a = Browse("A");
     TCatNode* b = Browse("B");
@@ -285,8 +292,8 @@ TEST_F(FrameState, DropAndDragRules)
 
 TEST_F(FrameState, CopyDropWritesAtOnceAndRefusesASecondCopy)
 {
-    dir.Part("w.xml", {"W", {"A"}});
-    dir.Part("v.xml", {"V", {"B"}});
+    dir.Part("w.xml", Fields("W", {"A"}));
+    dir.Part("v.xml", Fields("V", {"B"}));
     Load();
     ASSERT_TRUE(frame.DropOnBrowse(Browse("A")->Child(0), Browse("B"), true));
     EXPECT_EQ(cat.ReadEntry(Entry("w.xml")->fileName).paths, (std::vector<std::string>{"B", "A"}));
@@ -297,8 +304,8 @@ TEST_F(FrameState, CopyDropWritesAtOnceAndRefusesASecondCopy)
 
 TEST_F(FrameState, FailedWriteIsNamedAndStaysQueued)
 {
-    const std::string file = dir.Part("w.xml", {"W", {"A"}});
-    dir.Part("v.xml", {"V", {"B"}});
+    const std::string file = dir.Part("w.xml", Fields("W", {"A"}));
+    dir.Part("v.xml", Fields("V", {"B"}));
     Load();
     WriteBytes(file, "<WebPart><Category><![CDATA[A</Category></WebPart>");
     try {
@@ -317,8 +324,8 @@ TEST_F(FrameState, FailedWriteIsNamedAndStaysQueued)
 
 TEST_F(FrameState, DescriptionTexts)
 {
-    dir.Part("w.xml", {"Weather", {"A"}, "", "", "Rain and sun"});
-    dir.Part("v.xml", {"Video", {"B"}});
+    dir.Part("w.xml", Fields("Weather", {"A"}, "", "", "Rain and sun"));
+    dir.Part("v.xml", Fields("Video", {"B"}));
     Load();
     EXPECT_EQ(TCatFrameState::BrowseDescription(Browse("A")), "A category");
     EXPECT_EQ(TCatFrameState::BrowseDescription(Browse("A/Weather")), "Rain and sun");
@@ -333,9 +340,9 @@ TEST_F(FrameState, DescriptionTexts)
 
 TEST_F(FrameState, PickerMovesIntoTheChosenNodeOnly)
 {
-    dir.Part("w.xml", {"W", {"X"}});
-    dir.Part("c.xml", {"C1", {"A/B/C"}});
-    dir.Part("d.xml", {"D1", {"A/C"}});
+    dir.Part("w.xml", Fields("W", {"X"}));
+    dir.Part("c.xml", Fields("C1", {"A/B/C"}));
+    dir.Part("d.xml", Fields("D1", {"A/C"}));
     Load();
     // The loose lookup would find A/B/C for "A/C"; the picker's lookup does not.
     EXPECT_EQ(TCatalogue::CategoryPath(cat.FindCategoryNode("A/C")), "A/B/C");
@@ -351,9 +358,9 @@ TEST_F(FrameState, PickerMovesIntoTheChosenNodeOnly)
 
 TEST_F(FrameState, PickerOkState)
 {
-    dir.Part("w.xml", {"W", {"News"}});
-    dir.Part("t.xml", {"T", {}});
-    dir.Part("l.xml", {"L", {"Local/News", "Sport"}});
+    dir.Part("w.xml", Fields("W", {"News"}));
+    dir.Part("t.xml", Fields("T", {}));
+    dir.Part("l.xml", Fields("L", {"Local/News", "Sport"}));
     Load();
     TCatNode* w = Browse("News")->Child(0);
     TCatNode* top = cat.BrowseTree().Child(nullptr, cat.BrowseTree().Count() - 1);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace wpe;
 
 namespace {
@@ -39,6 +41,32 @@ TEST(PreviewText, ProblemsAreShownEscapedAndStyledAsAnError) {
     EXPECT_NE(warned.find("wpe-preview-error"), std::string::npos);
     EXPECT_NE(warned.find(kPreviewSandboxNote), std::string::npos);
     EXPECT_EQ(warned.substr(warned.size() - 9), "<p>ok</p>");
+}
+
+} // namespace
+
+namespace {
+
+TEST(PreviewText, PreviewHtmlPicksTheWayByTheXslAndNeverShowsABlank) {
+    std::string xmlSeen, xslSeen;
+    PreviewGenerator echo = [&](const std::string& xml, const std::string& xsl, std::string* warnings) {
+        xmlSeen = xml;
+        xslSeen = xsl;
+        if (xsl == "warn") *warnings = "Reading \"a\" is not allowed: ...";
+        if (xsl == "fail") throw std::runtime_error("The XSL is not a valid stylesheet:\nline 2: bad");
+        return std::string("<p>out</p>");
+    };
+    EXPECT_EQ(PreviewHtml("", "x", echo), std::nullopt) << "empty content keeps what was shown";
+    EXPECT_EQ(PreviewHtml(" <![CDATA[<i>a</i>]]>", "", echo), "<i>a</i>");
+    EXPECT_EQ(PreviewHtml("&lt;b&gt;", "&lt;x a=&quot;1&quot;/&gt;", echo), "<p>out</p>");
+    EXPECT_EQ(xmlSeen, "<b>");
+    EXPECT_EQ(xslSeen, "<x a=\"1\"/>");
+    std::string warned = *PreviewHtml("c", "warn", echo);
+    EXPECT_NE(warned.find("wpe-preview-error"), std::string::npos);
+    EXPECT_EQ(warned.substr(warned.size() - 10), "<p>out</p>");
+    std::string failed = *PreviewHtml("c", "fail", echo);
+    EXPECT_NE(failed.find("The preview cannot be shown"), std::string::npos);
+    EXPECT_NE(failed.find("line 2: bad"), std::string::npos);
 }
 
 } // namespace

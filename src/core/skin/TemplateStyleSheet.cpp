@@ -1,14 +1,10 @@
-#include "shell/SkinTemplate.h"
-#include "util/Text.h"
+#include "skin/TemplateStyleSheet.h"
 
 #include "skin/TagParser.h"
 #include "util/Paths.h"
+#include "util/Text.h"
 
 namespace wpe {
-namespace {
-
-
-} // namespace
 
 std::string FindTemplateStyleSheet(const std::string& htmlPath)
 {

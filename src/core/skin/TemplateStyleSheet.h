@@ -1,5 +1,6 @@
 #pragma once
-// Finding the stylesheet an HTML page design links to, for importing a skin.
+// Finding the stylesheet an HTML page design links to, for importing a skin
+// ("Import skin from template...").
 
 #include <string>
 
