@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libqscintilla2-qt6-dev libqt6svg6
   libtidy-dev libzip-dev libxml2-dev libxslt1-dev libcurl4-openssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix
   xvfb xauth imagemagick x11-utils python3
 )
 

@@ -1,4 +1,5 @@
 #include "portal/ServedFiles.h"
+#include "util/Text.h"
 
 #include "util/Files.h"
 #include "util/Paths.h"
@@ -16,10 +17,7 @@ namespace {
 
 std::string lower(std::string_view text)
 {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
+    return AsciiLower(text);
 }
 
 TServedFile refuse(std::string reason)

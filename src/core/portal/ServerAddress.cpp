@@ -1,4 +1,5 @@
 #include "portal/ServerAddress.h"
+#include "util/Text.h"
 
 #include "util/Exception.h"
 
@@ -10,12 +11,7 @@ namespace {
 
 bool startsWithNoCase(const std::string& text, const std::string& prefix)
 {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
+    return StartsAsciiCaseless(text, prefix);
 }
 
 [[noreturn]] void badAddress(const std::string& address, const std::string& why)
@@ -86,9 +82,7 @@ TServerAddress ParseServerAddress(const std::string& address)
 
 bool IsLoopbackHost(const std::string& host)
 {
-    std::string lower;
-    for (char c : host)
-        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = AsciiLower(host);
     if (lower == "localhost" || lower == "::1" || lower == "0:0:0:0:0:0:0:1")
         return true;
     // 127.0.0.0/8, written as four decimal parts.

@@ -1,4 +1,5 @@
 #include "portal/StartPage.h"
+#include "util/Text.h"
 
 #include "portal/ContentCache.h"
 #include "util/Exception.h"
@@ -110,10 +111,7 @@ std::string escapeHtml(const std::string& text)
 
 bool startsWithNoCase(const std::string& text, const char* prefix)
 {
-    for (std::size_t i = 0; prefix[i] != '\0'; ++i)
-        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
+    return StartsAsciiCaseless(text, prefix);
 }
 
 // An empty link, or the editor's default "http://", names nothing.

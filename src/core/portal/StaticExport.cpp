@@ -1,4 +1,5 @@
 #include "portal/StaticExport.h"
+#include "util/Text.h"
 
 #include "util/Exception.h"
 #include "util/Files.h"
@@ -20,8 +21,7 @@ constexpr const char* kOnloadScript =
 
 bool isSkinSource(const fs::path& file, bool topLevel)
 {
-    std::string ext = file.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string ext = AsciiLower(file.extension().string());
     if (ext == ".cso" || ext == ".xsl" || ext == ".zip")
         return true;
     return topLevel && (ext == ".html" || ext == ".htm");

@@ -3,6 +3,7 @@
 #include "util/Exception.h"
 #include "util/Files.h"
 #include "util/Paths.h"
+#include "util/Text.h"
 
 #include <algorithm>
 #include <array>
@@ -15,17 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
 // Windows refuses these names for files and folders, with or without an
 // extension ("nul.txt" too).
 bool isDeviceName(std::string_view name)
@@ -36,9 +26,9 @@ bool isDeviceName(std::string_view name)
         stem.remove_suffix(1);
     static constexpr std::array<std::string_view, 4> plain{"CON", "PRN", "AUX", "NUL"};
     for (auto d : plain)
-        if (equalNoCase(stem, d))
+        if (SameAsciiCaseless(stem, d))
             return true;
-    if (stem.size() == 4 && (equalNoCase(stem.substr(0, 3), "COM") || equalNoCase(stem.substr(0, 3), "LPT")))
+    if (stem.size() == 4 && (SameAsciiCaseless(stem.substr(0, 3), "COM") || SameAsciiCaseless(stem.substr(0, 3), "LPT")))
         return stem[3] >= '1' && stem[3] <= '9';
     return false;
 }
@@ -55,7 +45,7 @@ const char* const kInitialSkinFileText =
 
 bool IsUntitledSkin(std::string_view name)
 {
-    return equalNoCase(name, kUntitledSkin);
+    return SameAsciiCaseless(name, kUntitledSkin);
 }
 
 std::string SkinNameProblem(std::string_view name)
@@ -88,7 +78,7 @@ bool SaveAsksForName(std::string_view editedName, bool saveAs)
 
 bool SaveMovesSkin(std::string_view currentName, std::string_view newName)
 {
-    return !equalNoCase(currentName, newName);
+    return !SameAsciiCaseless(currentName, newName);
 }
 
 std::string FindSkinFile(std::string_view folder, std::string_view skinName)
@@ -146,8 +136,8 @@ void EnsureFolder(const std::string& folder)
 void DeleteOtherSkinFiles(const std::string& folder, std::string_view keepName)
 {
     for (const std::string& name : ListFiles(folder)) {
-        if (name.size() >= 4 && equalNoCase(std::string_view(name).substr(name.size() - 4), ".cso") &&
-            !equalNoCase(name, keepName)) {
+        if (name.size() >= 4 && SameAsciiCaseless(std::string_view(name).substr(name.size() - 4), ".cso") &&
+            !SameAsciiCaseless(name, keepName)) {
             std::error_code ec;
             fs::remove(fs::path(NativePath(WithTrailingBackslash(folder) + name)), ec);
         }

@@ -1,4 +1,5 @@
 #include "util/LogFile.h"
+#include "util/PlatformTime.h"
 
 #include "util/FastStrings.h"
 #include "util/PlatformTime.h"

@@ -13,6 +13,8 @@
 #include <QTabBar>
 #include <QTimer>
 
+#include <memory>
+
 #include <algorithm>
 
 namespace wpe::test {
@@ -131,14 +133,22 @@ TEST_F(MainFormTest, TabPopupClosesTheActiveTab)
     Form().OpenWebPartDocument(WebPart("b.xml"));
     Pages()->setCurrentIndex(1);
     // Close from the popup of the other tab: the active one goes.
-    QTimer::singleShot(0, [] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        menu->findChild<QAction*>("miTabClose")->trigger();
-        menu->close();
+    // The popup runs an event loop of its own. Whatever the timer finds, it
+    // closes every popup, so a missing menu or command fails the test below
+    // instead of leaving the popup open until the test times out.
+    auto answered = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [answered] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            if (QAction* close = menu->findChild<QAction*>("miTabClose")) {
+                close->trigger();
+                *answered = true;
+            }
+        for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i)
+            QApplication::activePopupWidget()->close();
     });
     QTabBar* bar = Pages()->tabBar();
     emit bar->customContextMenuRequested(bar->tabRect(2).center());
+    ASSERT_TRUE(*answered) << "no tab popup with a close command was shown";
     EXPECT_EQ(Pages()->count(), 2);
     EXPECT_EQ(Caption(1), "b");
 }

@@ -429,14 +429,14 @@ TEST_F(EditorTest, GutterClickSelectsTheTagValue) {
     ASSERT_GE(titleLine, 0);
     editor->SourceGutterClicked(titleLine);
     EXPECT_EQ(memo->selectedText(), "Hello");
-    if (xslLine >= 0) {
-        editor->SourceGutterClicked(xslLine);
-        EXPECT_FALSE(memo->hasSelectedText());
-        int line = 0, column = 0;
-        memo->getCursorPosition(&line, &column);
-        EXPECT_EQ(line, xslLine);
-        EXPECT_EQ(column, 7);
-    }
+    // An empty value: the caret goes between the tags, nothing is selected.
+    ASSERT_GE(xslLine, 0);
+    editor->SourceGutterClicked(xslLine);
+    EXPECT_FALSE(memo->hasSelectedText());
+    int line = 0, column = 0;
+    memo->getCursorPosition(&line, &column);
+    EXPECT_EQ(line, xslLine);
+    EXPECT_EQ(column, 7);
 }
 
 TEST_F(EditorTest, CategoryEditPathUsesTheSelectedOrFirstEntry) {

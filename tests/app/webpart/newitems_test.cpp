@@ -25,7 +25,8 @@ namespace {
 // download blocks the thread that asks for it.
 class OneShotServer {
 public:
-    explicit OneShotServer(std::string body) : body_(std::move(body)) {
+    explicit OneShotServer(std::string body, std::string status = "200 OK")
+        : body_(std::move(body)), status_(std::move(status)) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
@@ -60,7 +61,7 @@ private:
                 break;
             request.append(buffer, size_t(n));
         }
-        std::string response = "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+        std::string response = "HTTP/1.0 " + status_ + "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
                                 std::to_string(body_.size()) + "\r\n\r\n" + body_;
         ssize_t sent = ::write(client, response.data(), response.size());
         (void)sent;
@@ -68,6 +69,7 @@ private:
     }
 
     std::string body_;
+    std::string status_;
     int fd_ = -1;
     int port_ = 0;
     std::thread thread_;
@@ -151,14 +153,14 @@ TEST_F(NewItemsTest, NoConnectionIsAnErrorAndNoTab) {
 TEST_F(NewItemsTest, FailedDownloadIsAnErrorAndNoTab) {
     form->SetInternetCheck([] { return true; });
     form->Choose(1);
-    {
-        OneShotServer closed("");  // learn a free port, then close it
-        url()->setText(QString::fromStdString(closed.url("/rss.xml")));
-        // Let the server thread finish its one connection.
-        form->SetDownloader([](const std::string&) -> std::string { throw Exception("Host unreachable"); });
-    }
+    // The real download, refused by a server on loopback.
+    OneShotServer server("<html>gone</html>", "404 Not Found");
+    const std::string address = server.url("/rss.xml");
+    url()->setText(QString::fromStdString(address));
     form->CreateChosenItem();
-    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Host unreachable"});
+    EXPECT_EQ(dialogs.Texts(),
+              std::vector<std::string>{"Cannot download \"" + address + "\": the server answered 404 Not Found"});
+    EXPECT_NE(server.request.find("GET /rss.xml"), std::string::npos) << server.request;
     EXPECT_EQ(newTabs, 0);
 }
 
