@@ -215,6 +215,7 @@ void TMainForm::ConnectCommands()
 void TMainForm::OpenWebPartDocument(const std::string& path) { tabs_->OpenWebPartDocument(path); }
 void TMainForm::OpenSkinDocument(const std::string& path) { tabs_->OpenSkinDocument(path); }
 int TMainForm::FindSkinTab(const std::string& skinName) const { return tabs_->FindSkinTab(skinName); }
+void TMainForm::RefreshSkins() { portalTab_->RefreshSkins(); }
 IDocumentEditor* TMainForm::NewWebPartTab() { return tabs_->NewWebPartTab(); }
 IDocumentEditor* TMainForm::NewSkinTab() { return tabs_->NewSkinTab(); }
 bool TMainForm::CloseActiveTab(bool remember) { return tabs_->CloseActiveTab(remember); }

@@ -80,6 +80,7 @@ public:
     void OpenSkinDocument(const std::string& path);
     // The position of the skin's tab, or -1.
     int FindSkinTab(const std::string& skinName) const override;
+    void RefreshSkins() override;
     IDocumentEditor* NewWebPartTab();
     IDocumentEditor* NewSkinTab();
     bool CloseActiveTab(bool remember);
