@@ -8,7 +8,7 @@
 // it held during the load, in bytes per part (the files' texts are not kept,
 // so all of it is beyond their contents).
 //
-//   bench_catalogue --benchmark_filter='ReadOnly|LoadCatalogue|Memory' --benchmark_repetitions=3 \
+//   bench_catalogue --benchmark_filter='ReadOnly|LoadCatalogue|Memory' --benchmark_repetitions=3
 //     --benchmark_report_aggregates_only=true
 //
 // The storages are generated once under the temporary folder and reused by

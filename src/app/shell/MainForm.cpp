@@ -38,23 +38,6 @@
 #include <QVBoxLayout>
 
 namespace wpe {
-namespace {
-
-QWidget* NotePage(QWidget* parent, const char* name, const QString& note)
-{
-    auto* page = new QWidget(parent);
-    page->setObjectName(name);
-    auto* layout = new QVBoxLayout(page);
-    auto* label = new QLabel(note, page);
-    label->setObjectName(QString(name) + "Note");
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    label->setEnabled(false);
-    layout->addWidget(label);
-    return page;
-}
-
-} // namespace
 
 TMainForm::TMainForm(TMainFormSetup setup, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), noCatalogue_(std::make_unique<NoCatalogueYet>())

@@ -33,7 +33,8 @@ TPortalTab::TPortalTab(QWidget* parent) : QWidget(parent)
     AddPage("tabDesigner", "Designer", designer_);
     deskIndex_ = AddPage("tabDeskSource", "desk.xml", deskSource_);
     AddPage("tabSkinsProfiles", "Skins/Profiles", skinsProfiles_);
-    AddNotePage("tabPreview", "Preview", "The portal preview is not available in this version.");
+    // The running portal's commands put their preview into this page.
+    AddPage("tabPreview", "Preview", new QWidget);
     historyIndex_ = AddPage("tabHistory", "History", history_);
     pages_->setTabVisible(historyIndex_, false);
     pages_->setCurrentIndex(0);
@@ -61,15 +62,6 @@ int TPortalTab::AddPage(const char* name, const QString& caption, QWidget* conte
     content->setParent(page);
     layout->addWidget(content);
     return pages_->addTab(page, caption);
-}
-
-int TPortalTab::AddNotePage(const char* name, const QString& caption, const QString& note)
-{
-    auto* label = new QLabel(note);
-    label->setObjectName(QString(name) + "Note");
-    label->setAlignment(Qt::AlignCenter);
-    label->setEnabled(false);
-    return AddPage(name, caption, label);
 }
 
 // Leaving the desk source with changes asks first; Cancel returns to it.

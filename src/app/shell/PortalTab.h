@@ -80,7 +80,6 @@ signals:
 
 private:
     int AddPage(const char* name, const QString& caption, QWidget* content);
-    int AddNotePage(const char* name, const QString& caption, const QString& note);
     void CurrentChanged(int index);
 
     TPortalHost host_;

@@ -99,7 +99,8 @@ TEST_F(DefaultTemplateTest, ThePortalRendersItWithFramesIconsAndFooter)
     EXPECT_THAT(page, HasSubstr("onload?0&amp;format="));
     EXPECT_THAT(page, HasSubstr("World News"));
     for (const std::string& ref : HtmlReferences(page))
-        EXPECT_TRUE(IsRemoteReference(ref) || ref == "skins/Fresh/skin.css") << ref;
+        EXPECT_TRUE(IsRemoteReference(ref) || IsPortalReference(ref) || ref == PageSkinPrefix("Fresh") + "skin.css")
+            << ref;
 }
 
 } // namespace

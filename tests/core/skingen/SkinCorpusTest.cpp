@@ -131,9 +131,9 @@ TEST_P(SkinCorpusPass, EveryTemplateBecomesASkinThatRendersOrAClearError)
         // Every local reference of the page is the skin's style sheet or a
         // file in its files/ folder that exists, unless the template itself
         // named a file that is missing (the import reported it).
-        const std::string prefix = "skins/" + name + "/";
+        const std::string prefix = PageSkinPrefix(name);
         for (const std::string& ref : HtmlReferences(page)) {
-            if (IsRemoteReference(ref) || ref == prefix + "skin.css")
+            if (IsRemoteReference(ref) || IsPortalReference(ref) || ref == prefix + "skin.css")
                 continue;
             if (std::find(import.unresolved.begin(), import.unresolved.end(), ref) != import.unresolved.end())
                 continue;
@@ -198,8 +198,8 @@ TEST_F(AwkwardTemplateTest, GivesAUsableSkinAndTouchesNothingOutside)
     const std::string page = RenderStartPage(base);
     // Web parts still show, through the portal's plain templates.
     EXPECT_THAT(page, ::testing::HasSubstr("World News"));
-    EXPECT_THAT(page, ::testing::HasSubstr("src=\"skins/Awkward/files/logo.png\""));
-    EXPECT_THAT(page, ::testing::HasSubstr("background=\"skins/Awkward/files/cell.gif\""));
+    EXPECT_THAT(page, ::testing::HasSubstr("src=\"" + PageSkinPrefix("Awkward") + "files/logo.png\""));
+    EXPECT_THAT(page, ::testing::HasSubstr("background=\"" + PageSkinPrefix("Awkward") + "files/cell.gif\""));
     EXPECT_THAT(page, ::testing::HasSubstr("background:url(img/bg.gif)")) << "style text stays as written";
     EXPECT_THAT(page, ::testing::HasSubstr("src=\"missing.png\""));
     EXPECT_THAT(page, ::testing::HasSubstr("src=\"http://example.org/x.png\""));

@@ -83,6 +83,19 @@ inline bool IsRemoteReference(const std::string& ref)
     return colon != std::string::npos && colon > 1 && (slash == std::string::npos || colon < slash);
 }
 
+// Where a rendered page reaches a skin's files, as the portal renders it.
+inline std::string PageSkinPrefix(const std::string& skin)
+{
+    return TStartPageOptions{}.skinsPath + skin + "/";
+}
+
+// The portal's own script and the endpoints its page calls: served by the
+// portal, no files of a skin.
+inline bool IsPortalReference(const std::string& ref)
+{
+    return ref == "portal.js" || ref.find('?') != std::string::npos;
+}
+
 // Every file below folder with its size and change time, to show that a run
 // wrote nothing there.
 inline std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> FolderSnapshot(const fs::path& folder)
