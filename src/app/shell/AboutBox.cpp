@@ -150,6 +150,10 @@ void TAboutBox::SetProgressPath(const std::string& path)
         return metrics.horizontalAdvance(QString::fromStdString(s));
     });
     lblProgress_->setText(QString::fromStdString(shown));
+}
+
+void TAboutBox::PaintProgress()
+{
     if (isVisible())
         lblProgress_->repaint();
 }
@@ -159,8 +163,18 @@ void SetProgressTarget(TAboutBox* box) { gProgressTarget = box; }
 
 void ProgressCallback(const std::string& path)
 {
+    // A load passes thousands of files a second. Painting the splash and
+    // running the queue for each cost ten times the reading, so both happen
+    // at most every 20 ms; the line always holds the latest path.
+    constexpr qint64 kPaintInterval = 20;
+    static QElapsedTimer painted;
     if (gProgressTarget)
         gProgressTarget->SetProgressPath(path);
+    if (painted.isValid() && painted.elapsed() < kPaintInterval)
+        return;
+    painted.start();
+    if (gProgressTarget)
+        gProgressTarget->PaintProgress();
     QApplication::processEvents();
 }
 

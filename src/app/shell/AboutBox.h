@@ -27,8 +27,11 @@ public:
     void ShowSplash();
     // Splash line 1: the current start-up step.
     void SetOperation(const QString& text);
-    // Splash line 2: the path being processed, shortened to fit the line.
+    // Splash line 2: the path being processed, shortened to fit the line;
+    // painted with the next repaint of the splash.
     void SetProgressPath(const std::string& path);
+    // Paints the progress line now, while the event loop is busy loading.
+    void PaintProgress();
 
     QLabel* OperationLabel() const { return lblOperation_; }
     QLabel* ProgressLabel() const { return lblProgress_; }
