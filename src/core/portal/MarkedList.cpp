@@ -1,6 +1,7 @@
 #include "portal/MarkedList.h"
 
 #include "portal/BaseITF.h"
+#include "skin/SkinFolder.h"
 #include "util/CommaText.h"
 #include "util/Paths.h"
 
@@ -97,7 +98,9 @@ bool SetCurrentProfileEntry(TMarkedList& list, std::optional<std::size_t> select
 
 std::string SkinFileOf(const std::string& skinsDir, const std::string& name)
 {
-    return NativePath(skinsDir + name + "/" + name + ".cso");
+    // A new skin's file is "untitled.cso" in the folder "Untitled".
+    const std::string found = FindSkinFile(skinsDir + name, name);
+    return found.empty() ? NativePath(skinsDir + name + "/" + name + ".cso") : found;
 }
 
 } // namespace wpe

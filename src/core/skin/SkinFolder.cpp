@@ -111,6 +111,12 @@ bool CopySkinFolder(const std::string& from, const std::string& to, const std::s
             ok = ok && !ec;
             continue;
         }
+        // The old package and the editor's preview copies are made again
+        // from the files; carried along they would only go stale.
+        const std::string name = rel.filename().string();
+        if (rel.parent_path().empty() &&
+            (SameAsciiCaseless(name, skinName + ".zip") || StartsAsciiCaseless(name, "ts~")))
+            continue;
         fs::path dest = target / rel;
         if (!skinFilePath.empty() && it->path() == skinFilePath)
             dest = target / (newName + ".cso");

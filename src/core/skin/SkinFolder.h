@@ -35,8 +35,10 @@ std::string FindSkinFile(std::string_view folder, std::string_view skinName);
 
 // Copies the skin in folder from (named skinName, template templateFile)
 // into folder to, which exists: every file and sub-folder, so nothing the
-// user keeps in the skin's folder is lost by a rename. The skin file goes
-// under the new folder's name + ".cso"; the template keeps its file name.
+// user keeps in the skin's folder is lost by a rename, except what is made
+// again from them (the old package skinName + ".zip" and "ts~" preview
+// copies). The skin file goes under the new folder's name + ".cso"; the
+// template keeps its file name.
 // Failures of single files are skipped; returns false when any copy failed.
 bool CopySkinFolder(const std::string& from, const std::string& to, const std::string& skinName,
                     const std::string& templateFile);

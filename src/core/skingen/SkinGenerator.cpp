@@ -637,7 +637,12 @@ std::string GenerateZoneTemplates(const std::string& xhtmlFile, const std::strin
 
 std::string GenerateSkinXsl(const std::string& xhtmlFile, const std::string& skinFolder)
 {
-    std::string t = "<?xml version=\"1.0\" encoding=\"WINDOWS-1251\"?>\r\n"
+    // The stylesheet carries the template's bytes unchanged, so it declares
+    // the template's encoding; a template that names none is Windows-1251.
+    std::string encoding = DeclaredEncoding(ReadWholeFile(xhtmlFile));
+    if (encoding.empty())
+        encoding = "WINDOWS-1251";
+    std::string t = "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\r\n"
                     "<!DOCTYPE xsl:stylesheet SYSTEM \"..\\..\\main.dtd\">\r\n"
                     "<xsl:stylesheet xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\" version=\"1.0\">\r\n"
                     "<xsl:import href=\"&PortalPath;desk.xsl\"/>\r\n";

@@ -50,6 +50,14 @@ TEST(MarkCurrentTest, NameOfAnEntryDropsTheMarkAndBlanks)
     EXPECT_EQ(SkinFileOf("/p/SKINS/", "Default"), "/p/SKINS/Default/Default.cso");
 }
 
+TEST_F(MarkedListTest, SkinFileIsFoundWhateverItsLetterCase)
+{
+    const fs::path folder = root_ / "SKINS" / "Untitled";
+    fs::create_directories(folder);
+    std::ofstream(folder / "untitled.cso") << "<skin/>";
+    EXPECT_EQ(SkinFileOf((root_ / "SKINS").string() + "/", "Untitled"), (folder / "untitled.cso").string());
+}
+
 TEST_F(MarkedListTest, SampleListsMarkTheCurrentSkinAndProfile)
 {
     TMarkedList skins = LoadSkinList();

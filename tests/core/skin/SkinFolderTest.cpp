@@ -106,6 +106,8 @@ TEST_F(SkinFolderTest, CopyKeepsEveryFileAndRenamesTheSkinFile)
     write(from / "notes.txt", "keep me");
     write(from / "files" / "a.png", "png");
     write(from / "files" / "icons" / "deep" / "b.svg", "svg");
+    write(from / "Untitled.zip", "old package");
+    write(from / "ts~page.html", "preview copy");
     fs::create_directories(root_ / "Harbour");
 
     ASSERT_TRUE(CopySkinFolder(folder("Untitled"), folder("Harbour"), "Untitled", folder("Untitled") + "page.html"));
@@ -117,6 +119,8 @@ TEST_F(SkinFolderTest, CopyKeepsEveryFileAndRenamesTheSkinFile)
     EXPECT_EQ(read(to / "notes.txt"), "keep me");
     EXPECT_EQ(read(to / "files" / "icons" / "deep" / "b.svg"), "svg");
     EXPECT_EQ(read(from / "files" / "a.png"), "png") << "the source stays until the caller deletes it";
+    EXPECT_FALSE(fs::exists(to / "Untitled.zip"));
+    EXPECT_FALSE(fs::exists(to / "ts~page.html"));
 }
 
 TEST_F(SkinFolderTest, OnlyOneSkinFileStays)

@@ -201,6 +201,18 @@ TEST_F(GeneratorTest, TheStylesheetStartsWithTheBuildHeaderAndStaysWellFormed)
     EXPECT_THAT(xsl, ::testing::EndsWith("</xsl:stylesheet>"));
 }
 
+TEST_F(GeneratorTest, TheStylesheetDeclaresTheTemplatesEncoding)
+{
+    const std::string file = (dir_.path() / "utf8.xhtml").string();
+    WriteFileBytes(file, "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><meta http-equiv=\"Content-Type\" "
+                         "content=\"text/html; charset=utf-8\"/><title>t</title></head><body><p>\xE2\x80\x93</p>"
+                         "<div id=\"ZONE1\"/></body></html>");
+    const std::string xsl = GenerateSkinXsl(file, skin_);
+    EXPECT_THAT(xsl, StartsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
+    EXPECT_THAT(xsl, HasSubstr("<p>\xE2\x80\x93</p>")) << "the bytes pass unchanged";
+    EXPECT_THAT(GenerateSkinXsl(page("<p>x</p>"), skin_), StartsWith(kHeader)) << "none named: Windows-1251";
+}
+
 TEST_F(GeneratorTest, ADocumentWithoutBodyIsRefused)
 {
     const std::string file = (dir_.path() / "nobody.xhtml").string();
