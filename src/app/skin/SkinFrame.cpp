@@ -44,6 +44,9 @@ namespace {
 
 const char* const kXhtmlTemp = "we~skin-xhtml.tmp";
 const char* const kXslTemp = "we~skin-xsl.tmp";
+const char* const kNoZonesWarning =
+    "The skin template has no zone markers (elements with the ids ZONE1 to ZONE5), so the portal will "
+    "show no web parts with this skin.";
 
 std::string toStd(const QString& s) { return s.toStdString(); }
 QString toQ(const std::string& s) { return QString::fromStdString(s); }
@@ -165,7 +168,7 @@ void TSkinFrame::buildOptionsPage(QWidget* page)
     form->addRow("Name:", edtSkinName_);
     form->addRow("Author:", edtAuthor_);
     form->addRow("Skin template:", templateBox);
-    form->addRow(comment_);
+    form->addRow("Comment:", comment_);
 
     connect(edtSkinName_, &QLineEdit::textEdited, this, &TSkinFrame::optionsChanged);
     connect(edtAuthor_, &QLineEdit::textEdited, this, &TSkinFrame::optionsChanged);
@@ -537,6 +540,9 @@ void TSkinFrame::BuildSkin()
         WriteWholeFile(skinFolder_ + "skin.xsl", text);
         PackageSkin(skinFolder_, skinName_);
         services_.StatusBar().SetMessage("Skin \"" + skinName_ + "\" is generated!");
+        // A template without zones builds, but the portal would show no part.
+        if (text.find("zone[@ID='") == std::string::npos)
+            Dialogs().Show(MsgKind::Warning, kNoZonesWarning);
     } catch (const std::exception& e) {
         Dialogs().Show(MsgKind::Error, e.what());
     }

@@ -254,6 +254,20 @@ TEST_F(SkinEditorTest, BuildWritesStylesheetAndPackageAndSaysSo)
     EXPECT_FALSE(f->findChild<QsciScintilla*>("SkinSource")->text().isEmpty());
 }
 
+TEST_F(SkinEditorTest, BuildOfATemplateWithoutZonesWarnsAfterBuilding)
+{
+    TSkinFrame* f = NewSkinSavedAs("Plain");
+    WriteText(Skins() / "Plain" / "skin template.html", "<html><body><p>Only text</p></body></html>");
+    f->BuildSkin();
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown.back().kind, MsgKind::Warning);
+    EXPECT_NE(dialogs.shown.back().text.find("no zone markers"), std::string::npos);
+    EXPECT_TRUE(fs::exists(Skins() / "Plain" / "Plain.zip")) << "the build itself went through";
+    const std::size_t before = dialogs.shown.size();
+    NewSkinSavedAs("Zoned")->BuildSkin();
+    EXPECT_EQ(dialogs.shown.size(), before) << "the default template has zones";
+}
+
 TEST_F(SkinEditorTest, BuildWithTidyErrorsShowsThemAndKeepsTheStylesheet)
 {
     TSkinFrame* f = NewSkinSavedAs("Broken");
