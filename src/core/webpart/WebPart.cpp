@@ -87,7 +87,13 @@ std::string ItemsText(const std::vector<TWebPartItem*>& items) {
         // Listed tags are always written as elements, whatever their section,
         // so a tag never loses its element around its value.
         if (!item->Listed() || item->IsComment) {
-            out += item->GetText() + kCrLf;
+            std::string text = item->GetText();
+            // A stray text keeps the line breaks it was read with, and every
+            // item is written on lines of its own: untrimmed, the text would
+            // gain a blank line on each side at every save.
+            if (item->Name == "#text")
+                text = std::string(TrimChars(text, "\r\n"));
+            out += text + kCrLf;
             continue;
         }
         std::string text = item->GetText();

@@ -69,6 +69,13 @@ TEST_F(WebPartTest, KeepsUnlistedElementsUnindentedInTheLastBlock) {
     EXPECT_NE(text.find("  <!-- UNKNOWN -->\r\n<Foo a=\"1\">x</Foo>\r\n</WebPart>"), std::string::npos) << text;
 }
 
+TEST_F(WebPartTest, StrayTextKeepsItsSizeFromSaveToSave) {
+    Open(kAbTemplate);
+    const std::string first = ReadAndWrite("<WebPart>\r\n  <Title>T</Title>\r\n!/WebPart>\r\n");
+    EXPECT_NE(first.find("  <!-- UNKNOWN -->\r\n!/WebPart&gt;\r\n</WebPart>"), std::string::npos) << first;
+    EXPECT_EQ(ReadAndWrite(first), first);
+}
+
 TEST_F(WebPartTest, SortsWithoutRegardToCase) {
     Open("<WebPart><Section id=\"S\"><b/><A/><C/><a2/></Section></WebPart>");
     EXPECT_EQ(ReadAndWrite("<WebPart><C>3</C><b>2</b><a2>x</a2><A>1</A></WebPart>"),
