@@ -7,6 +7,7 @@
 #include "util/Files.h"
 #include "util/Paths.h"
 #include "util/SendLog.h"
+#include "xml/XXmlDom.h"
 
 #include <httplib.h>
 
@@ -20,26 +21,11 @@ namespace {
 
 thread_local std::chrono::steady_clock::time_point requestStart;
 
-std::string escapeHtml(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 void messagePage(httplib::Response& res, int status, const std::string& title, const std::string& text)
 {
     res.status = status;
-    res.set_content("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + escapeHtml(title) +
-                        "</title></head><body><h1>" + escapeHtml(title) + "</h1><p>" + escapeHtml(text) +
+    res.set_content("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + XmlEscape(title) +
+                        "</title></head><body><h1>" + XmlEscape(title) + "</h1><p>" + XmlEscape(text) +
                         "</p></body></html>",
                     "text/html; charset=utf-8");
 }

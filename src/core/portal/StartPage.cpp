@@ -5,6 +5,7 @@
 #include "util/Exception.h"
 #include "util/Files.h"
 #include "util/Paths.h"
+#include "xml/XXmlDom.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -94,30 +95,10 @@ bool hasElementChild(xmlNodePtr node)
     return node != nullptr && xmlFirstElementChild(node) != nullptr;
 }
 
-std::string escapeHtml(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-bool startsWithNoCase(const std::string& text, const char* prefix)
-{
-    return StartsAsciiCaseless(text, prefix);
-}
-
 // An empty link, or the editor's default "http://", names nothing.
 bool usableLink(const std::string& link)
 {
-    return !link.empty() && !(link.size() == 7 && startsWithNoCase(link, "http://"));
+    return !link.empty() && !(link.size() == 7 && StartsAsciiCaseless(link, "http://"));
 }
 
 class TPartRenderer {
@@ -231,7 +212,7 @@ private:
     std::string linked(const std::string& id, const std::string& link, const TCachePolicy& policy,
                        const std::string& what) const
     {
-        if (startsWithNoCase(link, "http://") || startsWithNoCase(link, "https://")) {
+        if (StartsAsciiCaseless(link, "http://") || StartsAsciiCaseless(link, "https://")) {
             if (cache_ == nullptr)
                 throw Exception("its " + what + " at " + link + " is not downloaded here");
             return cache_->Get(link, policy);
@@ -273,7 +254,7 @@ std::string WebPartErrorBox(const std::string& id, const std::string& reason)
 {
     return "<div class=\"webpart-error\" style=\"border:1px solid #c0392b;background:#fdecea;color:#922;"
            "padding:4px 6px;font-size:small;white-space:pre-wrap\"><b>The web part \"" +
-           escapeHtml(id) + "\" cannot be shown:</b> " + escapeHtml(reason) + "</div>";
+           XmlEscape(id) + "\" cannot be shown:</b> " + XmlEscape(reason) + "</div>";
 }
 
 std::string StartPageSource(const TPortalBase& base, const TStartPageOptions& options)

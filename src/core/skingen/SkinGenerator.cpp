@@ -8,6 +8,7 @@
 #include "util/FastStrings.h"
 #include "util/Files.h"
 #include "util/Paths.h"
+#include "util/Text.h"
 #include "xml/XmlUtils.h"
 
 #include <cstdio>
@@ -20,19 +21,6 @@ namespace wpe {
 namespace {
 
 // ---- names and references ----
-
-std::string upper(std::string_view s)
-{
-    std::string r(s);
-    for (char& c : r)
-        c = static_cast<char>(UpCase(static_cast<unsigned char>(c)));
-    return r;
-}
-
-bool sameNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && upper(a) == upper(b);
-}
 
 bool isAbsolute(std::string_view path)
 {
@@ -139,7 +127,7 @@ private:
         const std::string name = ExtractFileName(file);
         for (int n = 1; n < 10000; ++n) {
             const std::string candidate = n == 1 ? name : numberedName(name, n);
-            const std::string key = upper(candidate);
+            const std::string key = AnsiUpper(candidate);
             auto claimed = claims_.find(key);
             if (claimed != claims_.end()) {
                 if (sameFile(claimed->second.source, file) || sameBytes(claimed->second.source, file))
@@ -392,7 +380,7 @@ std::string zoneTemplates(TXmlDNode* marker, int index, const std::string& folde
             RewriteLinks(node, folder);
             continue;
         }
-        const std::string id = upper(GetAttr(node, "id"));
+        const std::string id = AnsiUpper(GetAttr(node, "id"));
         if (id == framedId)
             framed = node;
         else if (id == framelessId)
@@ -493,7 +481,7 @@ int MarkerIndex(const TXmlDNode* node)
 {
     if (!isDivOrSpan(node))
         return -1;
-    const std::string id = upper(GetAttr(node, "id"));
+    const std::string id = AnsiUpper(GetAttr(node, "id"));
     for (int i = 0; i < kSkinMarkerCount; ++i)
         if (id == kSkinMarkers[i])
             return i;
@@ -532,7 +520,7 @@ TSkinImport RewriteTemplateCopy(const std::string& copy, const std::string& sour
             const bool link = std::string_view(tag) == "link";
             const CopyKind kind = link || std::string_view(tag) == "script" ? CopyKind::Replace : CopyKind::KeepSame;
             done = done && pass.run(tag, link ? "href" : "src", [&](const std::string& value) {
-                const bool styleSheet = link && sameNoCase(parser.GetAttribute("rel"), "stylesheet");
+                const bool styleSheet = link && SameNoCase(parser.GetAttribute("rel"), "stylesheet");
                 return importer.rewrite(value, styleSheet, kind);
             });
         }
@@ -566,7 +554,7 @@ std::string RewriteFileRef(const std::string& reference, const std::string& skin
         return reference;
     const std::string files = folder + "files" + kPathDelim;
     const std::string name = ExtractFileName(file);
-    if (!sameNoCase(ExtractFilePath(file), files)) {
+    if (!SameNoCase(ExtractFilePath(file), files)) {
         EnsureFolder(files);
         CopyFileReplace(file, files + name); // a failed copy leaves the reference to a missing file
     }
