@@ -91,8 +91,13 @@ std::string ItemsText(const std::vector<TWebPartItem*>& items) {
             // A stray text keeps the line breaks it was read with, and every
             // item is written on lines of its own: untrimmed, the text would
             // gain a blank line on each side at every save.
-            if (item->Name == "#text")
+            if (item->Name == "#text") {
                 text = std::string(TrimChars(text, "\r\n"));
+                // On a line of its own a blank text is dropped by the next
+                // read; writing it would make the two saves differ.
+                if (TrimBlanks(text).empty())
+                    continue;
+            }
             out += text + kCrLf;
             continue;
         }

@@ -74,6 +74,11 @@ TEST_F(WebPartTest, StrayTextKeepsItsSizeFromSaveToSave) {
     const std::string first = ReadAndWrite("<WebPart>\r\n  <Title>T</Title>\r\n!/WebPart>\r\n");
     EXPECT_NE(first.find("  <!-- UNKNOWN -->\r\n!/WebPart&gt;\r\n</WebPart>"), std::string::npos) << first;
     EXPECT_EQ(ReadAndWrite(first), first);
+    // A blank text on one line is kept by the reader, but not once it stands
+    // on a line of its own: it is not written.
+    const std::string blank = ReadAndWrite(std::string("<WebPart><Title>T</Title>\0\t  <Foo/></WebPart>", 45));
+    EXPECT_NE(blank.find("  <!-- UNKNOWN -->\r\n<Foo/>\r\n</WebPart>"), std::string::npos) << blank;
+    EXPECT_EQ(ReadAndWrite(blank), blank);
 }
 
 TEST_F(WebPartTest, SortsWithoutRegardToCase) {
