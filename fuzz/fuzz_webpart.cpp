@@ -1,7 +1,7 @@
 // core: webpart
 // Bytes as a web part's source: parse with the shipped template and
 // in-memory fields, write the canonical text, parse that again and check
-// that writing it once more gives the same text.
+// that the text settles: the second write, read and written again, stays.
 #include "FuzzSupport.h"
 #include "util/Dialogs.h"
 #include "util/Exception.h"
@@ -46,8 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written = part.BuildText();
     if (!Load(part, written))
         wpe::fuzz::Fail("what we write must read again");
-    // The written text is the canonical form: writing it again changes nothing.
-    if (part.BuildText() != written)
+    // A comment is attached to the element after it, so comments that stood
+    // together, or a text the writer put on a line of its own, may settle
+    // once on the second write. From then on the text is the canonical form:
+    // writing it again changes nothing.
+    const std::string settled = part.BuildText();
+    if (!Load(part, settled))
+        wpe::fuzz::Fail("what we write must read again");
+    if (part.BuildText() != settled)
         wpe::fuzz::Fail("writing what we wrote gave another text");
     return 0;
 }
