@@ -1,7 +1,6 @@
 #include "catalogue/Catalogue.h"
 
 #include "catalogue/CatalogueText.h"
-#include "skin/TagParser.h"
 #include "util/Dialogs.h"
 #include "util/Errors.h"
 #include "util/Exception.h"
@@ -106,17 +105,6 @@ std::string ReadWebPartFile(const std::string& fileName)
     return text;
 }
 
-// The parser's GetText, without the entity pass when there is no '&' to
-// decode: every entity starts with one, so the result is the same, and most
-// texts of a web part have none.
-std::string TextOfCurrentTag(const TTagParser& parser)
-{
-    std::string text = StripCData(parser.GetInnerText());
-    if (text.find('&') != std::string::npos)
-        text = DecodeEntities(text);
-    return text;
-}
-
 // Names of the entries of a folder that are not folders, sorted by name as
 // the Windows file system lists them, so that which file is read first (and
 // so which spelling of a category wins) does not depend on the disk.
@@ -197,35 +185,25 @@ void TCatalogue::PruneCategoryLists()
 
 TCatalogue::EntryRead TCatalogue::ReadEntry(const std::string& fileName)
 {
-    TTagParser parser(ReadWebPartFile(fileName));
-    auto textOf = [&parser](const char* tag, std::string& out) {
-        parser.Reset();
-        if (!parser.Find(tag))
-            return false;
-        out = TextOfCurrentTag(parser);
-        return true;
-    };
+    EntryRead result;
+    result.entry = ReadInto(fileName, result.paths);
+    return result;
+}
 
-    parser.Reset();
-    if (!parser.Find("WebPart"))
+// ReadEntry, with the paths written into a list the caller may reuse.
+TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::string>& paths)
+{
+    fileText_ = ReadWebPartFile(fileName);
+    scan_.Scan(fileText_);
+    if (!scan_.IsWebPart())
         throw Exception(fileName + " is not a WebPart!");
 
-    TWPData fresh;
-    fresh.fileName = fileName;
-    if (textOf("Title", fresh.title) && fresh.title.empty())
-        fresh.title = NameWithoutExt(fileName);
-    textOf("Description", fresh.description);
-    textOf("Language", fresh.language);
-    textOf("Popularity", fresh.popularity);
-    textOf("LastModified", fresh.lastModified);
-    textOf("Zone", fresh.zone);
-
-    EntryRead result;
-    parser.Reset();
-    while (parser.Find("Category"))
-        result.paths.push_back(JoinCategoryPath(SplitCategoryPath(TextOfCurrentTag(parser))));
-    if (result.paths.empty())
-        result.paths.emplace_back();
+    const size_t categories = scan_.CategoryCount();
+    paths.resize(std::max<size_t>(categories, 1));
+    if (categories == 0)
+        paths[0].clear();
+    for (size_t i = 0; i < categories; ++i)
+        NormalizeCategoryPath(scan_.CategoryText(i), paths[i]);
 
     // One object per file name: an entry already known (now or from the
     // previous load) is refreshed in place, keeping its queued changes.
@@ -242,12 +220,23 @@ TCatalogue::EntryRead TCatalogue::ReadEntry(const std::string& fileName)
         entries_.push_back(entry);
         byName_.emplace(fileName, entry);
     }
-    fresh.operations = std::move(entry->operations);
-    fresh.modified = entry->modified;
-    fresh.lists = std::move(entry->lists);
-    *entry = std::move(fresh);
-    result.entry = entry;
-    return result;
+    // Every listed field is replaced; queued changes and list memberships stay.
+    auto take = [this](TPartField field, std::string& out) {
+        if (scan_.Found(field))
+            out.assign(scan_.Text(field));
+        else
+            out.clear();
+    };
+    entry->fileName = fileName;
+    take(TPartField::Title, entry->title);
+    if (scan_.Found(TPartField::Title) && entry->title.empty())
+        entry->title = NameWithoutExt(fileName);
+    take(TPartField::Description, entry->description);
+    take(TPartField::Language, entry->language);
+    take(TPartField::Popularity, entry->popularity);
+    take(TPartField::LastModified, entry->lastModified);
+    take(TPartField::Zone, entry->zone);
+    return entry;
 }
 
 void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree)
@@ -327,8 +316,8 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const TLoadProgres
             continue;
         const std::string path = storageDir_ + name;
         try {
-            EntryRead read = ReadEntry(path);
-            PlaceEntry(read.entry, read.paths, browse_);
+            const TWPDataPtr entry = ReadInto(path, paths_);
+            PlaceEntry(entry, paths_, browse_);
             if (progress)
                 progress(path);
         } catch (const std::exception&) {

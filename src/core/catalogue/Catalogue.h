@@ -9,6 +9,7 @@
 
 #include "catalogue/CatalogueData.h"
 #include "catalogue/CatalogueTree.h"
+#include "catalogue/WebPartScan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -150,6 +151,7 @@ public:
                                     bool wrap);
 
 private:
+    TWPDataPtr ReadInto(const std::string& fileName, std::vector<std::string>& paths);
     void ResetForLoad();
     void SortEntries();
     static void SortTree(TCatTree& tree);
@@ -172,6 +174,10 @@ private:
     int newCategoryCounter_ = 0;
     TCatTree browse_;
     TCatTree edit_;
+    // Kept between files so that a load reuses their memory.
+    TWebPartScan scan_;
+    std::string fileText_;
+    std::vector<std::string> paths_;
 };
 
 } // namespace wpe

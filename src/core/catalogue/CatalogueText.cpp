@@ -18,4 +18,21 @@ std::string JoinCategoryPath(const std::vector<std::string>& names)
     return out;
 }
 
+void NormalizeCategoryPath(std::string_view path, std::string& out)
+{
+    out.clear();
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t slash = path.find('/', start);
+        if (slash == std::string_view::npos)
+            slash = path.size();
+        if (slash > start) {
+            if (!out.empty())
+                out += '/';
+            out.append(path.substr(start, slash - start));
+        }
+        start = slash + 1;
+    }
+}
+
 } // namespace wpe

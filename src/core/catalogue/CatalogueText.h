@@ -16,5 +16,7 @@ namespace wpe {
 std::vector<std::string> SplitCategoryPath(std::string_view path);
 // Names joined with "/".
 std::string JoinCategoryPath(const std::vector<std::string>& names);
+// JoinCategoryPath(SplitCategoryPath(path)) into out, without the list.
+void NormalizeCategoryPath(std::string_view path, std::string& out);
 
 } // namespace wpe
