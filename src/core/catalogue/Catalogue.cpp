@@ -89,20 +89,18 @@ void RemoveByLanguage(TCatTree& tree, const char* code, bool keepEmpty)
     });
 }
 
-// The whole content of a web part file. Fails as the tag parser does for a
-// missing or too short file, and refuses files that are not regular or
-// larger than any web part.
-std::string ReadWebPartFile(const std::string& fileName)
+// The whole content of a web part file, into text. Fails as the tag parser
+// does for a missing or too short file, and refuses files that are not
+// regular or larger than any web part.
+void ReadWebPartFile(const std::string& fileName, std::string& text)
 {
-    std::string text;
     try {
-        text = ReadWholeFile(fileName, kMaxWebPartFileSize);
+        ReadWholeFileInto(fileName, kMaxWebPartFileSize, text);
     } catch (const FileTooLarge&) {
         throw Exception(fileName + " is too large for a web part");
     }
     if (text.size() < 7)
         RaiseErrorFmt(kErrInit, "Incorrect xml file " + fileName);
-    return text;
 }
 
 // Names of the entries of a folder that are not folders, sorted by name as
@@ -193,7 +191,7 @@ TCatalogue::EntryRead TCatalogue::ReadEntry(const std::string& fileName)
 // ReadEntry, with the paths written into a list the caller may reuse.
 TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::string>& paths)
 {
-    fileText_ = ReadWebPartFile(fileName);
+    ReadWebPartFile(fileName, fileText_);
     scan_.Scan(fileText_);
     if (!scan_.IsWebPart())
         throw Exception(fileName + " is not a WebPart!");
