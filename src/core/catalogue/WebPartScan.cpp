@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace wpe {
 
 namespace {
@@ -19,11 +23,26 @@ constexpr std::string_view kCDataOpen = "<![CDATA[";
 constexpr std::string_view kCDataClose = "]]>";
 
 // CDATA markers are matched without case, through the same folding as the
-// parser's caseless search.
-bool sameFolded(const char* p, std::string_view pattern)
+// parser's caseless search; the table spares a call per byte.
+struct FoldTable {
+    unsigned char up[256];
+    FoldTable()
+    {
+        for (int c = 0; c < 256; ++c)
+            up[c] = UpCase(static_cast<unsigned char>(c));
+    }
+};
+
+const unsigned char* foldTable()
+{
+    static const FoldTable table;
+    return table.up;
+}
+
+bool sameFolded(const unsigned char* fold, const char* p, std::string_view pattern)
 {
     for (std::size_t i = 0; i < pattern.size(); ++i)
-        if (UpCase(static_cast<unsigned char>(p[i])) != UpCase(static_cast<unsigned char>(pattern[i])))
+        if (fold[static_cast<unsigned char>(p[i])] != fold[static_cast<unsigned char>(pattern[i])])
             return false;
     return true;
 }
@@ -58,7 +77,8 @@ bool inside(const Positions& opens, const Positions& closes, std::size_t p)
 
 } // namespace
 
-// One pass for '<' (tags and section openers), one for '>' (section closers).
+// One pass over the text, stopping at each '<' (tags and section openers)
+// and '>' (section closers).
 void TWebPartScan::build(std::string_view text)
 {
     text_ = text;
@@ -71,29 +91,41 @@ void TWebPartScan::build(std::string_view text)
     for (auto& v : closings_)
         v.clear();
 
+    const unsigned char* fold = foldTable();
     const char* s = text.data();
     const std::size_t n = text.size();
-    const char* end = s + n;
-    for (const char* p = static_cast<const char*>(std::memchr(s, '<', n)); p;
-         p = static_cast<const char*>(std::memchr(p + 1, '<', static_cast<std::size_t>(end - p - 1)))) {
-        const std::size_t r = static_cast<std::size_t>(p - s) + 1;
+    auto visit = [&](std::size_t i) {
+        const char* p = s + i;
+        const std::size_t r = i + 1;  // 1-based
+        if (*p == '>') {
+            if (i < 2)
+                return;
+            if (sameFolded(fold, p - 2, kCDataClose))
+                cdataCloses_.push_back(static_cast<std::uint32_t>(r - 2));
+            else if (p[-2] == '-' && p[-1] == '-')
+                commentCloses_.push_back(static_cast<std::uint32_t>(r - 2));
+            return;
+        }
         const std::size_t rest = n - r;  // bytes after the '<'
-        if (rest >= kCDataOpen.size() - 1 && sameFolded(p, kCDataOpen))
-            cdataOpens_.push_back(static_cast<std::uint32_t>(r));
-        if (rest >= 3 && p[1] == '!' && p[2] == '-' && p[3] == '-')
-            commentOpens_.push_back(static_cast<std::uint32_t>(r));
         if (rest == 0)
-            continue;
+            return;
+        if (fold[static_cast<unsigned char>(p[1])] == fold[static_cast<unsigned char>('!')]) {
+            if (rest >= kCDataOpen.size() - 1 && sameFolded(fold, p, kCDataOpen))
+                cdataOpens_.push_back(static_cast<std::uint32_t>(r));
+            if (rest >= 3 && p[1] == '!' && p[2] == '-' && p[3] == '-')
+                commentOpens_.push_back(static_cast<std::uint32_t>(r));
+            return;
+        }
         if (p[1] == '/') {
             for (std::size_t k = 0; k < kNameCount; ++k) {
                 const std::string_view name = kNames[k];
-                if (rest >= name.size() + 2 && p[name.size() + 2] == '>' &&
+                if (rest >= name.size() + 2 && p[2] == name[0] && p[name.size() + 2] == '>' &&
                     std::memcmp(p + 2, name.data(), name.size()) == 0) {
                     closings_[k].push_back(static_cast<std::uint32_t>(r));
-                    break;
+                    return;
                 }
             }
-            continue;
+            return;
         }
         for (std::size_t k = 0; k < kNameCount; ++k) {
             const std::string_view name = kNames[k];
@@ -101,20 +133,28 @@ void TWebPartScan::build(std::string_view text)
                 const char after = p[name.size() + 1];
                 if (after == '/' || after == '>' || after == ' ')
                     starts_[k].push_back(static_cast<std::uint32_t>(r));
-                break;
+                return;
             }
         }
+    };
+
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<'), gt = _mm_set1_epi8('>');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt))));
+        while (mask != 0) {
+            visit(i + static_cast<std::size_t>(__builtin_ctz(mask)));
+            mask &= mask - 1;
+        }
     }
-    for (const char* p = static_cast<const char*>(std::memchr(s, '>', n)); p;
-         p = static_cast<const char*>(std::memchr(p + 1, '>', static_cast<std::size_t>(end - p - 1)))) {
-        if (p - s < 2)
-            continue;
-        const std::uint32_t at = static_cast<std::uint32_t>(p - s - 1);  // 1-based start of the marker
-        if (sameFolded(p - 2, kCDataClose))
-            cdataCloses_.push_back(at);
-        else if (p[-2] == '-' && p[-1] == '-')
-            commentCloses_.push_back(at);
-    }
+#endif
+    for (; i < n; ++i)
+        if (s[i] == '<' || s[i] == '>')
+            visit(i);
+
     // A start tag inside a CDATA section is no tag at all.
     if (!cdataOpens_.empty())
         for (auto& v : starts_)
