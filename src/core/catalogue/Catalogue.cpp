@@ -162,11 +162,11 @@ std::string TCatalogue::NextNewCategoryName()
     return "NewCategory_" + std::to_string(newCategoryCounter_++);
 }
 
-TCatNode* TCatalogue::FindOrAddCategory(TCatTree& tree, TCatNode* parent, const std::string& name)
+TCatNode* TCatalogue::FindOrAddCategory(TCatTree& tree, TCatNode* parent, std::string_view name)
 {
     if (TCatNode* found = tree.FindCategoryChild(parent, name))
         return found;
-    return tree.AddCategory(parent, name, NewCatData());
+    return tree.AddCategory(parent, std::string(name), NewCatData());
 }
 
 void TCatalogue::PruneCategoryLists()
@@ -240,12 +240,20 @@ TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::st
 void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree)
 {
     for (const std::string& path : paths) {
+        // The names of the path (as SplitCategoryPath gives them), at most
+        // kMaxCategoryDepth deep.
         TCatNode* node = nullptr;
-        std::vector<std::string> names = SplitCategoryPath(path);
-        if (names.size() > kMaxCategoryDepth)
-            names.resize(kMaxCategoryDepth);
-        for (const std::string& name : names)
-            node = FindOrAddCategory(tree, node, name);
+        size_t depth = 0;
+        for (size_t start = 0; start < path.size() && depth < kMaxCategoryDepth;) {
+            size_t slash = path.find('/', start);
+            if (slash == std::string::npos)
+                slash = path.size();
+            if (slash > start) {
+                node = FindOrAddCategory(tree, node, std::string_view(path).substr(start, slash - start));
+                ++depth;
+            }
+            start = slash + 1;
+        }
         if (tree.HasWebPartChild(node, entry->title, entry->fileName))
             continue;
         tree.AddWebPart(node, entry);

@@ -155,7 +155,7 @@ private:
     void ResetForLoad();
     void SortEntries();
     static void SortTree(TCatTree& tree);
-    TCatNode* FindOrAddCategory(TCatTree& tree, TCatNode* parent, const std::string& name);
+    TCatNode* FindOrAddCategory(TCatTree& tree, TCatNode* parent, std::string_view name);
     void PruneCategoryLists();
     struct OutlineState;
     void ReadOutline(TCatTree& tree, const TXmlDNode* outline, int level, OutlineState& state);

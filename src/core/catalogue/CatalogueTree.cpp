@@ -16,11 +16,32 @@ namespace wpe {
 namespace {
 
 // Hashing and equality that fold the same bytes the lookups ignore: a-z for
-// names and titles, the code page's letters for file names.
+// names and titles, the code page's letters for file names. Tables, because
+// the load hashes every title and path and a call per byte costs more than
+// the hashing itself.
+struct FoldTables {
+    unsigned char ascii[256];
+    unsigned char ansi[256];
+    FoldTables()
+    {
+        for (int c = 0; c < 256; ++c) {
+            ascii[c] = static_cast<unsigned char>(AsciiUpperChar(static_cast<char>(c)));
+            ansi[c] = UpCase(static_cast<unsigned char>(c));
+        }
+    }
+};
+
+const FoldTables& folds()
+{
+    static const FoldTables tables;
+    return tables;
+}
+
 size_t HashAscii(std::string_view s, size_t h = 1469598103934665603ull)
 {
+    const unsigned char* up = folds().ascii;
     for (unsigned char c : s)
-        h = (h ^ static_cast<unsigned char>(AsciiUpperChar(static_cast<char>(c)))) * 1099511628211ull;
+        h = (h ^ up[c]) * 1099511628211ull;
     return h;
 }
 
@@ -31,8 +52,9 @@ size_t HashAnsi(std::string_view s, size_t h)
     constexpr size_t kTail = 24;
     if (s.size() > kTail)
         s.remove_prefix(s.size() - kTail);
+    const unsigned char* up = folds().ansi;
     for (unsigned char c : s)
-        h = (h ^ UpCase(c)) * 1099511628211ull;
+        h = (h ^ up[c]) * 1099511628211ull;
     return h;
 }
 
@@ -346,7 +368,7 @@ void TCatTree::SortChildren(TCatNode* parent,
                 SortChildren(child.get(), less, true);
 }
 
-TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, const std::string& name) const
+TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, std::string_view name) const
 {
     const TCatNode* owner = Container(parent);
     // Small levels are scanned; an index pays off only for large ones.
@@ -357,11 +379,11 @@ TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, const std::string&
         return nullptr;
     }
     auto& index = owner->Index_();
-    auto it = index.categories.find(std::string_view(name));
+    auto it = index.categories.find(name);
     return it == index.categories.end() ? nullptr : it->second;
 }
 
-bool TCatTree::HasWebPartChild(const TCatNode* parent, const std::string& title, const std::string& fileName) const
+bool TCatTree::HasWebPartChild(const TCatNode* parent, std::string_view title, std::string_view fileName) const
 {
     const TCatNode* owner = Container(parent);
     if (owner->children_.size() < 16 && !owner->index_) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wpe {
@@ -124,10 +125,10 @@ public:
 
     // First category child of parent whose name equals name ASCII-caseless.
     // Constant time on average: large levels are indexed.
-    TCatNode* FindCategoryChild(const TCatNode* parent, const std::string& name) const;
+    TCatNode* FindCategoryChild(const TCatNode* parent, std::string_view name) const;
     // Whether parent has a web part child with this title (ASCII-caseless)
     // whose entry has this file name (without case). Indexed like the above.
-    bool HasWebPartChild(const TCatNode* parent, const std::string& title, const std::string& fileName) const;
+    bool HasWebPartChild(const TCatNode* parent, std::string_view title, std::string_view fileName) const;
 
 private:
     TCatNode* Container(const TCatNode* parent) const;

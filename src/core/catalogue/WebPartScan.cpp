@@ -75,6 +75,30 @@ bool inside(const Positions& opens, const Positions& closes, std::size_t p)
     return firstAtOrAfter(closes, p) != 0;
 }
 
+// DecodeEntities for the common text whose only entity is "&amp;": each
+// becomes '&', which must not then start "&apos;" or "&quot;" (the decoding
+// takes those after "&amp;"). False, leaving out unusable, for any other
+// text.
+bool decodeAmpersandsOnly(std::string_view s, std::string& out)
+{
+    const unsigned char* fold = foldTable();
+    out.clear();
+    std::size_t from = 0;
+    for (std::size_t amp = s.find('&'); amp != std::string_view::npos; amp = s.find('&', from)) {
+        if (s.compare(amp, 5, "&amp;") != 0)
+            return false;
+        if (amp + 5 < s.size()) {
+            const unsigned char next = fold[static_cast<unsigned char>(s[amp + 5])];
+            if (next == fold[static_cast<unsigned char>('a')] || next == fold[static_cast<unsigned char>('q')])
+                return false;
+        }
+        out.append(s.substr(from, amp + 1 - from));
+        from = amp + 5;
+    }
+    out.append(s.substr(from));
+    return true;
+}
+
 } // namespace
 
 // One pass over the text, stopping at each '<' (tags and section openers)
@@ -266,7 +290,8 @@ void TWebPartScan::readValue(std::size_t name, std::size_t pos, Value& out) cons
             out.own = DecodeEntities(out.own);
         out.owned = true;
     } else if (inner.find('&') != std::string_view::npos) {
-        out.own = DecodeEntities(inner);
+        if (!decodeAmpersandsOnly(inner, out.own))
+            out.own = DecodeEntities(inner);
         out.owned = true;
     } else {
         out.view = inner;

@@ -172,6 +172,8 @@ TEST(WebPartScan, CraftedEdgeCasesMatchTheParser)
         "<WebPart><Title>\r\n</Title ></Title></WebPart>",
         // entities, including ones that make others
         "<WebPart><Description>&amp;lt; &LT; &quot;q&quot; &apos; &#38; &</Description></WebPart>",
+        "<WebPart><Title>a &amp; b &amp;&amp; c&amp;</Title><Zone>&amp;quot;</Zone><Language>&amp;Apos;</Language>"
+        "<Popularity>&amp;amp;</Popularity><Description>&AMP;&amp;&amp;QUOT;</Description></WebPart>",
         // Windows-1251 letters around the markers
         "<WebPart><Title>\xCF\xF0\xE8\xE2\xE5\xF2</Title><Category>\xCD\xEE\xE2\xEE\xF1\xF2\xE8/\xC1</Category>"
         "</WebPart>",
@@ -192,7 +194,7 @@ const std::vector<std::string>& Pieces()
         "<LastModified>", "</LastModified>", "<Zone>", "</Zone>", "<Zone/>", "<Category>", "</Category>",
         "<Category", "<category>", "</Categorys>", "<TITLE>", "<Titl", "Title", "Category", "WebPart", "<", "</",
         ">", "/>", "/", " ", "[", "]", "]]", "--", "!", "<![CDATA[", "<![cdata[", "<![CDATA", "]]>", "<!--", "-->",
-        "<!-", "&amp;", "&lt;", "&gt;", "&quot;", "&apos;", "&", ";", "a", "b", "x y", "\r\n", "\t", "\xC0\xE0",
+        "<!-", "&amp;", "&AMP;", "amp;", "quot;", "apos;", "Q", "A", "&lt;", "&gt;", "&quot;", "&apos;", "&", ";", "a", "b", "x y", "\r\n", "\t", "\xC0\xE0",
         "\xA8\xB8", "<?xml version=\"1.0\"?>", "=\"v\"", "'", "\"", "News/Local", "//", "<a>", "</a>", "<b/>",
     };
     return pieces;
