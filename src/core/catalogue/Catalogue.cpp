@@ -103,6 +103,22 @@ void ReadWebPartFile(const std::string& fileName, std::string& text)
         RaiseErrorFmt(kErrInit, "Incorrect xml file " + fileName);
 }
 
+// Every category node below parent (null: the whole tree), in tree order.
+// Web part nodes have no children, so only categories are descended into.
+template <typename Visit>
+void ForEachCategory(const TCatTree& tree, const TCatNode* parent, const Visit& visit)
+{
+    const size_t count = tree.Count(parent);
+    for (size_t i = 0; i < count; ++i) {
+        TCatNode* n = tree.Child(parent, i);
+        if (!n->IsCategory())
+            continue;
+        visit(n);
+        if (n->HasChildren())
+            ForEachCategory(tree, n, visit);
+    }
+}
+
 // Names of the entries of a folder that are not folders, sorted by name as
 // the Windows file system lists them, so that which file is read first (and
 // so which spelling of a category wins) does not depend on the disk.
@@ -172,8 +188,9 @@ TCatNode* TCatalogue::FindOrAddCategory(TCatTree& tree, TCatNode* parent, std::s
 void TCatalogue::PruneCategoryLists()
 {
     std::unordered_map<const TCatData*, TCatDataPtr> kept;
-    browse_.ForEach([&](TCatNode* n) {
-        if (n->IsCategory() && n->CatData())
+    kept.reserve(lists_.size());
+    ForEachCategory(browse_, nullptr, [&](TCatNode* n) {
+        if (n->CatData())
             kept.emplace(n->CatData(), n->CatDataLink());
     });
     lists_.swap(kept);
@@ -320,7 +337,8 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const TLoadProgres
     for (const std::string& name : names) {
         if (!IsWebPartFileName(name))
             continue;
-        const std::string path = storageDir_ + name;
+        std::string& path = pathText_;
+        path.assign(storageDir_).append(name);
         try {
             const TWPDataPtr entry = ReadInto(path, paths_);
             PlaceEntry(entry, paths_, browse_);
@@ -388,8 +406,8 @@ void TCatalogue::ApplyFilter(int mask, TCatTree& tree)
 
 void TCatalogue::ExpandSaved(TCatTree& tree)
 {
-    tree.ForEach([](TCatNode* n) {
-        if (n->IsCategory() && n->CatData() && n->CatData()->expanded)
+    ForEachCategory(tree, nullptr, [](TCatNode* n) {
+        if (n->CatData() && n->CatData()->expanded)
             n->expanded = true;
     });
 }

@@ -177,6 +177,7 @@ private:
     // Kept between files so that a load reuses their memory.
     TWebPartScan scan_;
     std::string fileText_;
+    std::string pathText_;
     std::vector<std::string> paths_;
 };
 
