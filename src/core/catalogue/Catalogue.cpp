@@ -298,17 +298,37 @@ void TCatalogue::ResetForLoad()
     rootList_->Clear();
 }
 
+// Stable by title, CompareWithCase. The entries lie all over the heap; a
+// key of each title's first bytes decides most compares without a visit.
 void TCatalogue::SortEntries()
 {
-    std::stable_sort(entries_.begin(), entries_.end(), [](const TWPDataPtr& a, const TWPDataPtr& b) {
-        return CompareWithCase(a->title, b->title) < 0;
+    struct Keyed {
+        std::uint64_t key;
+        size_t index;
+    };
+    std::vector<Keyed> keyed(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i)
+        keyed[i] = {NoCasePrefixKey(entries_[i]->title), i};
+    std::stable_sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return CompareWithCase(entries_[a.index]->title, entries_[b.index]->title) < 0;
     });
+    std::vector<TWPDataPtr> sorted;
+    sorted.reserve(entries_.size());
+    for (const Keyed& k : keyed)
+        sorted.push_back(std::move(entries_[k.index]));
+    entries_.swap(sorted);
 }
 
+// Categories first, then by text without case; stable.
 void TCatalogue::SortTree(TCatTree& tree)
 {
-    tree.SortChildren(
+    tree.SortChildrenByKey(
         nullptr,
+        [](const TCatNode* n) {
+            return (n->IsCategory() ? 0 : std::uint64_t(1) << 56) | NoCasePrefixKey(n->Text(), 7);
+        },
         [](const TCatNode* a, const TCatNode* b) {
             if (a->Kind() != b->Kind())
                 return a->IsCategory();

@@ -1,5 +1,7 @@
 #include "catalogue/CatalogueText.h"
 
+#include "util/FastStrings.h"
+
 namespace wpe {
 
 std::vector<std::string> SplitCategoryPath(std::string_view path)
@@ -16,6 +18,15 @@ std::string JoinCategoryPath(const std::vector<std::string>& names)
         out += names[i];
     }
     return out;
+}
+
+std::uint64_t NoCasePrefixKey(std::string_view text, size_t bytes)
+{
+    const unsigned char* up = UpCaseTable();
+    std::uint64_t key = 0;
+    for (size_t i = 0; i < bytes; ++i)
+        key = (key << 8) | (i < text.size() ? up[static_cast<unsigned char>(text[i])] : 0u);
+    return key;
 }
 
 void NormalizeCategoryPath(std::string_view path, std::string& out)

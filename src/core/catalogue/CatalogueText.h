@@ -5,6 +5,7 @@
 
 #include "util/Text.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,10 @@ namespace wpe {
 std::vector<std::string> SplitCategoryPath(std::string_view path);
 // Names joined with "/".
 std::string JoinCategoryPath(const std::vector<std::string>& names);
+// The first bytes of text, upper-cased as CompareNoCase does, packed into a
+// number (missing bytes as 0): where two such numbers differ, CompareNoCase
+// orders the texts the same way.
+std::uint64_t NoCasePrefixKey(std::string_view text, size_t bytes = 8);
 // JoinCategoryPath(SplitCategoryPath(path)) into out, without the list.
 void NormalizeCategoryPath(std::string_view path, std::string& out);
 

@@ -19,27 +19,24 @@ namespace {
 // names and titles, the code page's letters for file names. Tables, because
 // the load hashes every title and path and a call per byte costs more than
 // the hashing itself.
-struct FoldTables {
-    unsigned char ascii[256];
-    unsigned char ansi[256];
-    FoldTables()
+struct AsciiFold {
+    unsigned char up[256];
+    AsciiFold()
     {
-        for (int c = 0; c < 256; ++c) {
-            ascii[c] = static_cast<unsigned char>(AsciiUpperChar(static_cast<char>(c)));
-            ansi[c] = UpCase(static_cast<unsigned char>(c));
-        }
+        for (int c = 0; c < 256; ++c)
+            up[c] = static_cast<unsigned char>(AsciiUpperChar(static_cast<char>(c)));
     }
 };
 
-const FoldTables& folds()
+const unsigned char* asciiFold()
 {
-    static const FoldTables tables;
-    return tables;
+    static const AsciiFold table;
+    return table.up;
 }
 
 size_t HashAscii(std::string_view s, size_t h = 1469598103934665603ull)
 {
-    const unsigned char* up = folds().ascii;
+    const unsigned char* up = asciiFold();
     for (unsigned char c : s)
         h = (h ^ up[c]) * 1099511628211ull;
     return h;
@@ -52,7 +49,7 @@ size_t HashAnsi(std::string_view s, size_t h)
     constexpr size_t kTail = 24;
     if (s.size() > kTail)
         s.remove_prefix(s.size() - kTail);
-    const unsigned char* up = folds().ansi;
+    const unsigned char* up = UpCaseTable();
     for (unsigned char c : s)
         h = (h ^ up[c]) * 1099511628211ull;
     return h;
@@ -366,6 +363,36 @@ void TCatTree::SortChildren(TCatNode* parent,
         for (const auto& child : owner->children_)
             if (!child->children_.empty())
                 SortChildren(child.get(), less, true);
+}
+
+void TCatTree::SortChildrenByKey(TCatNode* parent, const std::function<std::uint64_t(const TCatNode*)>& key,
+                                 const std::function<bool(const TCatNode*, const TCatNode*)>& tieLess, bool recursive)
+{
+    TCatNode* owner = Container(parent);
+    auto& children = owner->children_;
+    struct Keyed {
+        std::uint64_t key;
+        size_t index;
+    };
+    std::vector<Keyed> keyed(children.size());
+    for (size_t i = 0; i < children.size(); ++i)
+        keyed[i] = {key(children[i].get()), i};
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return tieLess(children[a.index].get(), children[b.index].get());
+    });
+    std::vector<TCatNode::Owned> sorted;
+    sorted.reserve(children.size());
+    for (const Keyed& k : keyed)
+        sorted.push_back(std::move(children[k.index]));
+    children.swap(sorted);
+    owner->InvalidateIndex();
+    owner->Renumber();
+    if (recursive)
+        for (const auto& child : children)
+            if (!child->children_.empty())
+                SortChildrenByKey(child.get(), key, tieLess, true);
 }
 
 TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, std::string_view name) const

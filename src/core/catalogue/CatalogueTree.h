@@ -7,6 +7,7 @@
 #include "catalogue/CatalogueData.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -122,6 +123,13 @@ public:
     // with recursive set every level below as well.
     void SortChildren(TCatNode* parent, const std::function<bool(const TCatNode*, const TCatNode*)>& less,
                       bool recursive);
+
+    // SortChildren for an order that a number per node mostly decides: nodes
+    // with different keys go by key, equal keys by tieLess. The key must
+    // agree with the order (a smaller key only for a node that comes first);
+    // comparing keys spares following the pointers of large levels.
+    void SortChildrenByKey(TCatNode* parent, const std::function<std::uint64_t(const TCatNode*)>& key,
+                           const std::function<bool(const TCatNode*, const TCatNode*)>& tieLess, bool recursive);
 
     // First category child of parent whose name equals name ASCII-caseless.
     // Constant time on average: large levels are indexed.

@@ -79,30 +79,9 @@ std::string AnsiUpper(std::string_view s)
     return out;
 }
 
-namespace {
-
-// UpCase as a table: sorting compares a great many bytes, and a call per
-// byte costs more than the comparison.
-struct UpCaseTable {
-    unsigned char up[256];
-    UpCaseTable()
-    {
-        for (int c = 0; c < 256; ++c)
-            up[c] = UpCase(static_cast<unsigned char>(c));
-    }
-};
-
-const unsigned char* upCaseTable()
-{
-    static const UpCaseTable table;
-    return table.up;
-}
-
-} // namespace
-
 int CompareNoCase(std::string_view a, std::string_view b)
 {
-    const unsigned char* up = upCaseTable();
+    const unsigned char* up = UpCaseTable();
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
         const int x = up[static_cast<unsigned char>(a[i])];

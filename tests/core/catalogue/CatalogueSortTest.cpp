@@ -1,0 +1,121 @@
+// The load's sorts by key against plain stable sorts with the full
+// comparisons: titles and names that share long beginnings, differ only in
+// case, hold Windows-1251 letters or NUL bytes, or are prefixes of others.
+
+#include "CatalogueTestSupport.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueText.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace wpe::test {
+namespace {
+
+std::string RandomTitle(std::mt19937& rng)
+{
+    static const std::vector<std::string> starts = {"", "Weather", "weather", "WEATHER", "Weather report ",
+                                                    "\xCF\xF0\xE8", "\xEF\xF0\xE8", "a", "A", "ab", "Ab"};
+    static const char tail[] = {'a', 'A', 'b', 'B', ' ', '\0', '\xE0', '\xC0', '\xB8', '\xA8', 'z', '_'};
+    std::string s = starts[rng() % starts.size()];
+    const size_t n = rng() % 12;
+    for (size_t i = 0; i < n; ++i)
+        s += tail[rng() % sizeof tail];
+    return s;
+}
+
+TEST(CatalogueSort, PrefixKeysNeverDisagreeWithTheComparison)
+{
+    std::mt19937 rng(5);
+    for (int i = 0; i < 100000; ++i) {
+        const std::string a = RandomTitle(rng), b = RandomTitle(rng);
+        for (size_t bytes : {7u, 8u}) {
+            const auto ka = NoCasePrefixKey(a, bytes), kb = NoCasePrefixKey(b, bytes);
+            if (ka < kb)
+                ASSERT_LT(CompareNoCase(a, b), 0) << '"' << a << "\" \"" << b << '"';
+            if (ka > kb)
+                ASSERT_GT(CompareNoCase(a, b), 0) << '"' << a << "\" \"" << b << '"';
+        }
+    }
+}
+
+// Every node of a tree in tree order, as what tells it apart.
+std::vector<const void*> Identities(const TCatTree& tree)
+{
+    std::vector<const void*> out;
+    tree.ForEach([&](TCatNode* n) { out.push_back(n->IsWebPart() ? static_cast<const void*>(n->Entry())
+                                                                 : static_cast<const void*>(n->CatData())); });
+    return out;
+}
+
+TEST(CatalogueSort, KeyedTreeSortEqualsThePlainSort)
+{
+    auto less = [](const TCatNode* a, const TCatNode* b) {
+        if (a->Kind() != b->Kind())
+            return a->IsCategory();
+        return CompareNoCase(a->Text(), b->Text()) < 0;
+    };
+    auto key = [](const TCatNode* n) {
+        return (n->IsCategory() ? 0 : std::uint64_t(1) << 56) | NoCasePrefixKey(n->Text(), 7);
+    };
+    std::mt19937 rng(11);
+    for (int round = 0; round < 40; ++round) {
+        TCatTree plain;
+        std::vector<TCatNode*> categories{nullptr};
+        const int nodes = 1 + static_cast<int>(rng() % 400);
+        for (int i = 0; i < nodes; ++i) {
+            TCatNode* parent = categories[rng() % categories.size()];
+            if (rng() % 3 == 0) {
+                categories.push_back(plain.AddCategory(parent, RandomTitle(rng), std::make_shared<TCatData>()));
+            } else {
+                auto entry = std::make_shared<TWPData>();
+                entry->title = RandomTitle(rng);
+                plain.AddWebPart(parent, entry);
+            }
+        }
+        TCatTree keyed;
+        keyed.CopyFrom(plain);
+        plain.SortChildren(nullptr, less, true);
+        keyed.SortChildrenByKey(nullptr, key, less, true);
+        ASSERT_EQ(Identities(keyed), Identities(plain)) << "round " << round;
+        ASSERT_EQ(Outline(keyed), Outline(plain)) << "round " << round;
+    }
+}
+
+// The loaded entries are in the order a plain stable sort by title gives the
+// files in the order they are read (by name).
+TEST(CatalogueSort, LoadedEntriesFollowThePlainStableSortByTitle)
+{
+    TempFolder dir;
+    RecordingDialogs dialogs;
+    std::mt19937 rng(17);
+    for (int i = 0; i < 300; ++i) {
+        std::string title = RandomTitle(rng);
+        title.erase(std::remove_if(title.begin(), title.end(),
+                                   [](char c) { return c == '\0' || c == '<' || c == '&' || c == ' '; }),
+                    title.end());
+        if (title.empty())
+            title = "x";
+        dir.Part("p" + std::to_string(1000 + i) + ".xml", {title, {"C" + std::to_string(i % 3)}});
+    }
+    TCatalogue cat;
+    cat.SetProgramDir(dir.ProgramDir());
+    cat.LoadCatalogue(dir.StorageDir());
+
+    std::vector<TWPDataPtr> expected = cat.AllEntries();
+    std::sort(expected.begin(), expected.end(),
+              [](const TWPDataPtr& a, const TWPDataPtr& b) { return a->fileName < b->fileName; });
+    std::stable_sort(expected.begin(), expected.end(), [](const TWPDataPtr& a, const TWPDataPtr& b) {
+        return CompareWithCase(a->title, b->title) < 0;
+    });
+    ASSERT_EQ(cat.AllEntries().size(), 300u);
+    EXPECT_EQ(cat.AllEntries(), expected);
+}
+
+} // namespace
+} // namespace wpe::test
