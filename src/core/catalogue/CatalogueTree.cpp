@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 namespace wpe {
 
@@ -73,33 +73,81 @@ struct WebPartKey {
 } // namespace
 
 struct TCatNode::ChildIndex {
-    struct KeyHash {
-        using is_transparent = void;
-        size_t operator()(const WebPartKey& k) const { return HashAnsi(k.fileName, HashAscii(k.title)); }
-        size_t operator()(const TCatNode* n) const { return (*this)(KeyOf(n)); }
-    };
-    struct KeyEq {
-        using is_transparent = void;
-        static bool Same(const WebPartKey& a, const WebPartKey& b)
-        {
-            return SameAsciiCaseless(a.title, b.title) && SameNoCase(a.fileName, b.fileName);
-        }
-        bool operator()(const TCatNode* a, const TCatNode* b) const { return Same(KeyOf(a), KeyOf(b)); }
-        bool operator()(const WebPartKey& a, const TCatNode* b) const { return Same(a, KeyOf(b)); }
-        bool operator()(const TCatNode* a, const WebPartKey& b) const { return Same(KeyOf(a), b); }
-    };
+    static bool Same(const WebPartKey& a, const WebPartKey& b)
+    {
+        return SameAsciiCaseless(a.title, b.title) && SameNoCase(a.fileName, b.fileName);
+    }
     static WebPartKey KeyOf(const TCatNode* n) { return {n->Text(), n->Entry()->fileName}; }
+    static size_t HashOf(const WebPartKey& k)
+    {
+        size_t h = HashAnsi(k.fileName, HashAscii(k.title));
+        // Spread the high bits into the low ones the table's mask keeps.
+        h ^= h >> 32;
+        h *= 0x9E3779B97F4A7C15ull;
+        return h ^ (h >> 29);
+    }
+
+    // Web part children by title and file name: open addressing over the
+    // stored hashes, so a probe compares numbers and visits a node (they lie
+    // all over the heap) only when its hash matches.
+    class WebPartSet {
+    public:
+        bool Contains(size_t hash, const WebPartKey& key) const
+        {
+            if (slots_.empty())
+                return false;
+            const size_t mask = slots_.size() - 1;
+            for (size_t i = hash & mask;; i = (i + 1) & mask) {
+                const Slot& slot = slots_[i];
+                if (!slot.node)
+                    return false;
+                if (slot.hash == hash && Same(key, KeyOf(slot.node)))
+                    return true;
+            }
+        }
+        void Insert(size_t hash, const TCatNode* node)
+        {
+            if ((count_ + 1) * 4 > slots_.size() * 3)
+                Grow();
+            Place(hash, node);
+            ++count_;
+        }
+
+    private:
+        struct Slot {
+            size_t hash;
+            const TCatNode* node;  // null: empty
+        };
+        void Place(size_t hash, const TCatNode* node)
+        {
+            const size_t mask = slots_.size() - 1;
+            size_t i = hash & mask;
+            while (slots_[i].node)
+                i = (i + 1) & mask;
+            slots_[i] = {hash, node};
+        }
+        void Grow()
+        {
+            std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2, Slot{0, nullptr});
+            old.swap(slots_);
+            for (const Slot& slot : old)
+                if (slot.node)
+                    Place(slot.hash, slot.node);
+        }
+        std::vector<Slot> slots_;
+        size_t count_ = 0;
+    };
 
     // The names view the nodes' texts; any change of a text drops the index.
     std::unordered_map<std::string_view, TCatNode*, NameHash, NameEq> categories;  // first of each name
-    std::unordered_set<const TCatNode*, KeyHash, KeyEq> webParts;
+    WebPartSet webParts;
 
     void Note(TCatNode* child)
     {
         if (child->IsCategory())
             categories.emplace(child->Text(), child);
         else if (child->Entry())
-            webParts.insert(child);
+            webParts.Insert(HashOf(KeyOf(child)), child);
     }
 };
 
@@ -420,8 +468,8 @@ bool TCatTree::HasWebPartChild(const TCatNode* parent, std::string_view title, s
                 return true;
         return false;
     }
-    const auto& parts = owner->Index_().webParts;
-    return parts.find(WebPartKey{title, fileName}) != parts.end();
+    const WebPartKey key{title, fileName};
+    return owner->Index_().webParts.Contains(TCatNode::ChildIndex::HashOf(key), key);
 }
 
 } // namespace wpe

@@ -1,6 +1,8 @@
-// The load's sorts by key against plain stable sorts with the full
-// comparisons: titles and names that share long beginnings, differ only in
-// case, hold Windows-1251 letters or NUL bytes, or are prefixes of others.
+// The load's keyed shortcuts against the plain ways: sorts by key against
+// stable sorts with the full comparisons (titles and names that share long
+// beginnings, differ only in case, hold Windows-1251 letters or NUL bytes,
+// or are prefixes of others), and the web part index of a large level
+// against a scan of its children.
 
 #include "CatalogueTestSupport.h"
 
@@ -115,6 +117,51 @@ TEST(CatalogueSort, LoadedEntriesFollowThePlainStableSortByTitle)
     });
     ASSERT_EQ(cat.AllEntries().size(), 300u);
     EXPECT_EQ(cat.AllEntries(), expected);
+}
+
+TEST(CatalogueIndex, WebPartLookupEqualsAScanOfTheChildren)
+{
+    std::mt19937 rng(23);
+    auto fileName = [&] {
+        static const char* names[] = {"/s/a.xml", "/s/A.XML", "/s/b.xml", "/S/b.xml", "/s/\xE0.xml",
+                                      "/s/\xC0.xml", "/s/long/folder/name/part.xml", "/s/long/folder/NAME/part.xml"};
+        return std::string(names[rng() % 8]) + std::to_string(rng() % 40);
+    };
+    for (int round = 0; round < 20; ++round) {
+        TCatTree tree;
+        TCatNode* level = tree.AddCategory(nullptr, "Big", std::make_shared<TCatData>());
+        std::vector<TWPDataPtr> entries;
+        const int children = 1 + static_cast<int>(rng() % 3000);
+        for (int i = 0; i < children; ++i) {
+            auto entry = std::make_shared<TWPData>();
+            entry->title = RandomTitle(rng);
+            entry->fileName = fileName();
+            entries.push_back(entry);
+            tree.AddWebPart(level, entry);
+            if (i % 7 == 0)
+                tree.AddCategory(level, entry->title, std::make_shared<TCatData>());
+        }
+        for (int q = 0; q < 3000; ++q) {
+            std::string title = RandomTitle(rng), file = fileName();
+            if (q % 2) {
+                // A child's own key with the case of its letters changed.
+                const TWPDataPtr& e = entries[rng() % entries.size()];
+                title = rng() % 2 ? AsciiUpper(e->title) : e->title;
+                file = rng() % 2 ? AnsiUpper(e->fileName) : e->fileName;
+            }
+            bool expected = false;
+            for (size_t i = 0; i < level->Count() && !expected; ++i) {
+                const TCatNode* child = level->Child(i);
+                expected = child->IsWebPart() && SameAsciiCaseless(child->Text(), title) &&
+                           SameNoCase(child->Entry()->fileName, file);
+            }
+            ASSERT_EQ(tree.HasWebPartChild(level, title, file), expected)
+                << "round " << round << " title \"" << title << "\" file " << file;
+        }
+        // Every child is found under its own key.
+        for (const auto& entry : entries)
+            ASSERT_TRUE(tree.HasWebPartChild(level, entry->title, entry->fileName));
+    }
 }
 
 } // namespace
