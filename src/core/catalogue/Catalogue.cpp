@@ -303,15 +303,19 @@ void TCatalogue::ResetForLoad()
 void TCatalogue::SortEntries()
 {
     struct Keyed {
-        std::uint64_t key;
+        std::uint64_t high, low;
         size_t index;
     };
     std::vector<Keyed> keyed(entries_.size());
-    for (size_t i = 0; i < entries_.size(); ++i)
-        keyed[i] = {NoCasePrefixKey(entries_[i]->title), i};
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const std::string& title = entries_[i]->title;
+        keyed[i] = {NoCasePrefixKey(title), NoCasePrefixKey(title, 8, 8), i};
+    }
     std::stable_sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
         return CompareWithCase(entries_[a.index]->title, entries_[b.index]->title) < 0;
     });
     std::vector<TWPDataPtr> sorted;
@@ -327,7 +331,8 @@ void TCatalogue::SortTree(TCatTree& tree)
     tree.SortChildrenByKey(
         nullptr,
         [](const TCatNode* n) {
-            return (n->IsCategory() ? 0 : std::uint64_t(1) << 56) | NoCasePrefixKey(n->Text(), 7);
+            return TCatTree::SortKey{(n->IsCategory() ? 0 : std::uint64_t(1) << 56) | NoCasePrefixKey(n->Text(), 7),
+                                     NoCasePrefixKey(n->Text(), 8, 7)};
         },
         [](const TCatNode* a, const TCatNode* b) {
             if (a->Kind() != b->Kind())

@@ -20,11 +20,11 @@ std::string JoinCategoryPath(const std::vector<std::string>& names)
     return out;
 }
 
-std::uint64_t NoCasePrefixKey(std::string_view text, size_t bytes)
+std::uint64_t NoCasePrefixKey(std::string_view text, size_t bytes, size_t from)
 {
     const unsigned char* up = UpCaseTable();
     std::uint64_t key = 0;
-    for (size_t i = 0; i < bytes; ++i)
+    for (size_t i = from; i < from + bytes; ++i)
         key = (key << 8) | (i < text.size() ? up[static_cast<unsigned char>(text[i])] : 0u);
     return key;
 }

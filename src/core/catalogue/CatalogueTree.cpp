@@ -413,13 +413,13 @@ void TCatTree::SortChildren(TCatNode* parent,
                 SortChildren(child.get(), less, true);
 }
 
-void TCatTree::SortChildrenByKey(TCatNode* parent, const std::function<std::uint64_t(const TCatNode*)>& key,
+void TCatTree::SortChildrenByKey(TCatNode* parent, const std::function<SortKey(const TCatNode*)>& key,
                                  const std::function<bool(const TCatNode*, const TCatNode*)>& tieLess, bool recursive)
 {
     TCatNode* owner = Container(parent);
     auto& children = owner->children_;
     struct Keyed {
-        std::uint64_t key;
+        SortKey key;
         size_t index;
     };
     std::vector<Keyed> keyed(children.size());

@@ -124,11 +124,15 @@ public:
     void SortChildren(TCatNode* parent, const std::function<bool(const TCatNode*, const TCatNode*)>& less,
                       bool recursive);
 
-    // SortChildren for an order that a number per node mostly decides: nodes
+    // SortChildren for an order that a key per node mostly decides: nodes
     // with different keys go by key, equal keys by tieLess. The key must
     // agree with the order (a smaller key only for a node that comes first);
     // comparing keys spares following the pointers of large levels.
-    void SortChildrenByKey(TCatNode* parent, const std::function<std::uint64_t(const TCatNode*)>& key,
+    struct SortKey {
+        std::uint64_t high = 0, low = 0;
+        auto operator<=>(const SortKey&) const = default;
+    };
+    void SortChildrenByKey(TCatNode* parent, const std::function<SortKey(const TCatNode*)>& key,
                            const std::function<bool(const TCatNode*, const TCatNode*)>& tieLess, bool recursive);
 
     // First category child of parent whose name equals name ASCII-caseless.

@@ -37,7 +37,9 @@ TEST(CatalogueSort, PrefixKeysNeverDisagreeWithTheComparison)
     for (int i = 0; i < 100000; ++i) {
         const std::string a = RandomTitle(rng), b = RandomTitle(rng);
         for (size_t bytes : {7u, 8u}) {
-            const auto ka = NoCasePrefixKey(a, bytes), kb = NoCasePrefixKey(b, bytes);
+            // Two words, as the sorts use them: the first bytes, then the next.
+            const auto ka = std::make_pair(NoCasePrefixKey(a, bytes), NoCasePrefixKey(a, 8, bytes));
+            const auto kb = std::make_pair(NoCasePrefixKey(b, bytes), NoCasePrefixKey(b, 8, bytes));
             if (ka < kb)
                 ASSERT_LT(CompareNoCase(a, b), 0) << '"' << a << "\" \"" << b << '"';
             if (ka > kb)
@@ -63,7 +65,8 @@ TEST(CatalogueSort, KeyedTreeSortEqualsThePlainSort)
         return CompareNoCase(a->Text(), b->Text()) < 0;
     };
     auto key = [](const TCatNode* n) {
-        return (n->IsCategory() ? 0 : std::uint64_t(1) << 56) | NoCasePrefixKey(n->Text(), 7);
+        return TCatTree::SortKey{(n->IsCategory() ? 0 : std::uint64_t(1) << 56) | NoCasePrefixKey(n->Text(), 7),
+                                 NoCasePrefixKey(n->Text(), 8, 7)};
     };
     std::mt19937 rng(11);
     for (int round = 0; round < 40; ++round) {
@@ -117,6 +120,27 @@ TEST(CatalogueSort, LoadedEntriesFollowThePlainStableSortByTitle)
     });
     ASSERT_EQ(cat.AllEntries().size(), 300u);
     EXPECT_EQ(cat.AllEntries(), expected);
+
+    // Each level of the tree: categories first, then by text without case;
+    // web parts of equal text keep the order they were read in (by file).
+    auto before = [](const TCatNode* a, const TCatNode* b) {
+        if (a->Kind() != b->Kind())
+            return a->IsCategory();
+        const int order = CompareNoCase(a->Text(), b->Text());
+        if (order != 0 || !a->IsWebPart())
+            return order < 0;
+        return a->Entry()->fileName < b->Entry()->fileName;
+    };
+    size_t levels = 0;
+    for (const TCatNode* parent : std::vector<const TCatNode*>{nullptr, cat.FindCategoryNode("C0"),
+                                                               cat.FindCategoryNode("C1"), cat.FindCategoryNode("C2")}) {
+        const TCatTree& tree = cat.BrowseTree();
+        for (size_t i = 1; i < tree.Count(parent); ++i)
+            ASSERT_TRUE(before(tree.Child(parent, i - 1), tree.Child(parent, i)))
+                << "\"" << tree.Child(parent, i - 1)->Text() << "\" then \"" << tree.Child(parent, i)->Text() << '"';
+        levels += tree.Count(parent) > 50;
+    }
+    EXPECT_EQ(levels, 3u);
 }
 
 TEST(CatalogueIndex, WebPartLookupEqualsAScanOfTheChildren)
