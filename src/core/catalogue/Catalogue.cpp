@@ -4,6 +4,7 @@
 #include "util/Dialogs.h"
 #include "util/Errors.h"
 #include "util/Exception.h"
+#include "util/FastStrings.h"
 #include "util/Files.h"
 #include "util/Paths.h"
 
@@ -101,6 +102,17 @@ void ReadWebPartFile(const std::string& fileName, std::string& text)
     }
     if (text.size() < 7)
         RaiseErrorFmt(kErrInit, "Incorrect xml file " + fileName);
+}
+
+// A hash of the name upper-cased as SameNoCase compares file names: names
+// equal without case hash equal.
+std::uint64_t FoldedNameHash(std::string_view name)
+{
+    const unsigned char* up = UpCaseTable();
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : name)
+        h = (h ^ up[c]) * 1099511628211ull;
+    return h;
 }
 
 // Every category node below parent (null: the whole tree), in tree order.
@@ -256,6 +268,16 @@ TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::st
 
 void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree)
 {
+    PlaceEntry(entry, paths, tree, false);
+}
+
+// With onlyItself set the caller knows that no other entry's node can equal
+// one of this entry's (see LoadCatalogue), so only the nodes placed in this
+// call need looking at, not the level's index.
+void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree,
+                            bool onlyItself)
+{
+    placedUnder_.clear();
     for (const std::string& path : paths) {
         // The names of the path (as SplitCategoryPath gives them), at most
         // kMaxCategoryDepth deep.
@@ -271,8 +293,13 @@ void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::stri
             }
             start = slash + 1;
         }
-        if (tree.HasWebPartChild(node, entry->title, entry->fileName))
+        if (onlyItself) {
+            if (std::find(placedUnder_.begin(), placedUnder_.end(), node) != placedUnder_.end())
+                continue;
+            placedUnder_.push_back(node);
+        } else if (tree.HasWebPartChild(node, entry->title, entry->fileName)) {
             continue;
+        }
         tree.AddWebPart(node, entry);
         if (!node) {
             rootList_->Add(entry);
@@ -359,14 +386,30 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const TLoadProgres
     const std::vector<std::string> names = ListStorage(storageDir_);
     entries_.reserve(names.size());
     byName_.reserve(names.size());
-    for (const std::string& name : names) {
+    // The tree has no web part nodes now. Two entries can only meet in a
+    // duplicate check when their file names are equal without case (names
+    // that differ in case only, on a disk that tells them apart); every other
+    // entry needs checking against its own nodes only.
+    std::vector<std::pair<std::uint64_t, size_t>> foldedNames;
+    foldedNames.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        if (IsWebPartFileName(names[i]))
+            foldedNames.emplace_back(FoldedNameHash(names[i]), i);
+    std::sort(foldedNames.begin(), foldedNames.end());
+    std::vector<bool> mayHaveTwin(names.size(), false);
+    for (size_t k = 1; k < foldedNames.size(); ++k)
+        if (foldedNames[k].first == foldedNames[k - 1].first)
+            mayHaveTwin[foldedNames[k].second] = mayHaveTwin[foldedNames[k - 1].second] = true;
+
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         if (!IsWebPartFileName(name))
             continue;
         std::string& path = pathText_;
         path.assign(storageDir_).append(name);
         try {
             const TWPDataPtr entry = ReadInto(path, paths_);
-            PlaceEntry(entry, paths_, browse_);
+            PlaceEntry(entry, paths_, browse_, !mayHaveTwin[i]);
             if (progress)
                 progress(path);
         } catch (const std::exception&) {

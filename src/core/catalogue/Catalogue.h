@@ -152,6 +152,7 @@ public:
 
 private:
     TWPDataPtr ReadInto(const std::string& fileName, std::vector<std::string>& paths);
+    void PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree, bool onlyItself);
     void ResetForLoad();
     void SortEntries();
     static void SortTree(TCatTree& tree);
@@ -179,6 +180,7 @@ private:
     std::string fileText_;
     std::string pathText_;
     std::vector<std::string> paths_;
+    std::vector<const TCatNode*> placedUnder_;
 };
 
 } // namespace wpe
