@@ -235,17 +235,23 @@ TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::st
     // One object per file name: an entry already known (now or from the
     // previous load) is refreshed in place, keeping its queued changes.
     TWPDataPtr entry;
-    if (auto it = byName_.find(fileName); it != byName_.end()) {
-        entry = it->second;
+    auto [known, added] = byName_.try_emplace(fileName);
+    if (!added) {
+        entry = known->second;
     } else {
-        if (auto old = previous_.find(fileName); old != previous_.end()) {
-            entry = old->second;
-            previous_.erase(old);
-        } else {
-            entry = std::make_shared<TWPData>();
+        try {
+            if (auto old = previous_.empty() ? previous_.end() : previous_.find(fileName); old != previous_.end()) {
+                entry = old->second;
+                previous_.erase(old);
+            } else {
+                entry = std::make_shared<TWPData>();
+            }
+            entries_.push_back(entry);
+        } catch (...) {
+            byName_.erase(known);
+            throw;
         }
-        entries_.push_back(entry);
-        byName_.emplace(fileName, entry);
+        known->second = entry;
     }
     // Every listed field is replaced; queued changes and list memberships stay.
     auto take = [this](TPartField field, std::string& out) {
