@@ -4,6 +4,7 @@
 #include "util/FastStrings.h"
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -207,7 +208,39 @@ TCatNode::ChildIndex& TCatNode::Index_() const
 
 // ---- Tree
 
-TCatTree::TCatTree() : root_(new TCatNode(this, nullptr)) {}
+void TCatNode::Deleter::operator()(TCatNode* n) const
+{
+    TCatTree* tree = n->tree_;
+    n->~TCatNode();
+    tree->ReleaseNode(n);
+}
+
+TCatNode::Owned TCatTree::NewNode(TCatNode* parent)
+{
+    static_assert(alignof(TCatNode) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__ && sizeof(TCatNode) >= sizeof(void*));
+    void* memory;
+    if (freeNodes_) {
+        memory = freeNodes_;
+        freeNodes_ = *static_cast<void**>(freeNodes_);
+    } else {
+        if (blockUsed_ == blockCapacity_) {
+            blockCapacity_ = std::min<size_t>(blockCapacity_ == 0 ? 8 : blockCapacity_ * 2, 1024);
+            nodeBlocks_.emplace_back(new unsigned char[blockCapacity_ * sizeof(TCatNode)]);
+            blockUsed_ = 0;
+        }
+        memory = nodeBlocks_.back().get() + blockUsed_++ * sizeof(TCatNode);
+    }
+    return TCatNode::Owned(new (memory) TCatNode(this, parent));
+}
+
+void TCatTree::ReleaseNode(TCatNode* node)
+{
+    void* memory = node;
+    *static_cast<void**>(memory) = freeNodes_;
+    freeNodes_ = memory;
+}
+
+TCatTree::TCatTree() : root_(NewNode(nullptr)) {}
 TCatTree::~TCatTree() = default;
 
 TCatNode* TCatTree::Container(const TCatNode* parent) const
@@ -297,7 +330,7 @@ TCatNode* TCatTree::Insert(TCatNode* owner, TCatNode::Owned node, size_t index)
 TCatNode* TCatTree::AddCategory(TCatNode* parent, std::string name, TCatDataPtr data, size_t index)
 {
     TCatNode* owner = Container(parent);
-    TCatNode::Owned node(new TCatNode(this, owner));
+    TCatNode::Owned node = NewNode(owner);
     node->text_ = std::move(name);
     node->kind_ = TNodeKind::Category;
     node->catData_ = std::move(data);
@@ -307,7 +340,7 @@ TCatNode* TCatTree::AddCategory(TCatNode* parent, std::string name, TCatDataPtr 
 TCatNode* TCatTree::AddWebPart(TCatNode* parent, TWPDataPtr entry, size_t index)
 {
     TCatNode* owner = Container(parent);
-    TCatNode::Owned node(new TCatNode(this, owner));
+    TCatNode::Owned node = NewNode(owner);
     node->text_ = entry ? entry->title : std::string();
     node->kind_ = TNodeKind::WebPart;
     node->entry_ = std::move(entry);
@@ -356,7 +389,7 @@ void TCatTree::CopyChildren(const TCatNode* from, TCatNode* to)
 {
     to->children_.reserve(from->children_.size());
     for (const auto& child : from->children_) {
-        TCatNode::Owned copy(new TCatNode(this, to));
+        TCatNode::Owned copy = NewNode(to);
         copy->text_ = child->text_;
         copy->kind_ = child->kind_;
         copy->catData_ = child->catData_;

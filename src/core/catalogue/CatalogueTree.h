@@ -56,7 +56,8 @@ private:
 
     TCatNode(TCatTree* tree, TCatNode* parent);
     ~TCatNode();
-    struct Deleter { void operator()(TCatNode* n) const { delete n; } };
+    // Nodes live in their tree's blocks; a node's memory goes back there.
+    struct Deleter { void operator()(TCatNode* n) const; };
     using Owned = std::unique_ptr<TCatNode, Deleter>;
 
     void InvalidateIndex();
@@ -147,6 +148,18 @@ private:
     TCatNode* Insert(TCatNode* owner, TCatNode::Owned node, size_t index);
     void CopyChildren(const TCatNode* from, TCatNode* to);
 
+    friend struct TCatNode::Deleter;
+    TCatNode::Owned NewNode(TCatNode* parent);
+    void ReleaseNode(TCatNode* node);
+
+    // Nodes are carved from blocks the tree owns and reused through a free
+    // list: a large catalogue makes and drops hundreds of thousands of them,
+    // and one allocation each made building and freeing them the slow part.
+    // Declared before root_, so they outlive every node.
+    std::vector<std::unique_ptr<unsigned char[]>> nodeBlocks_;
+    size_t blockCapacity_ = 0;  // nodes in the last block
+    size_t blockUsed_ = 0;      // of them handed out
+    void* freeNodes_ = nullptr;
     TCatNode::Owned root_;
 };
 
