@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 
@@ -342,33 +343,36 @@ TXmlDNode::~TXmlDNode()
     if (!firstChild_ && !firstAttr_)
         return;
     // Children and attributes that only this node holds are destroyed here,
-    // in a loop over a stack linked through their (now unused) parent links,
-    // so a deep tree costs no recursion. Those held elsewhere just lose
-    // their links to the tree.
-    TXmlDNode* pending = nullptr;
-    auto take = [&pending](TXmlDNode*& head) {
-        for (TXmlDNode* c = std::exchange(head, nullptr); c;) {
-            TXmlDNode* next = c->next_;
-            c->prev_ = c->next_ = nullptr;
-            c->bits_ &= ~kInAttributes;
-            if (c->refCount_ > 1) {
-                c->parent_ = nullptr;
-                --c->refCount_;
-            } else {
-                c->parent_ = pending;
-                pending = c;
-            }
-            c = next;
+    // last first and each after what it holds, walking down and up the tree
+    // instead of recursing, so a deep tree costs no stack. That is the reverse
+    // of the order a load made them in, so the pool hands the blocks out in
+    // their memory order again to the next load. Nodes held elsewhere just
+    // lose their links to the tree.
+    TXmlDNode* n = this;
+    for (;;) {
+        TXmlDNode*& head = n->firstChild_ ? n->firstChild_ : n->firstAttr_;
+        if (!head) {
+            if (n == this)
+                return;
+            TXmlDNode* up = n->parent_;
+            delete n; // holds nothing any more, so this does not recurse
+            n = up;
+            continue;
         }
-    };
-    take(firstChild_);
-    take(firstAttr_);
-    while (TXmlDNode* n = pending) {
-        pending = n->parent_;
-        n->parent_ = nullptr;
-        take(n->firstChild_);
-        take(n->firstAttr_);
-        delete n; // has no children left, so this does not recurse
+        TXmlDNode* last = head->prev_;
+        if (last == head) {
+            head = nullptr;
+        } else {
+            head->prev_ = last->prev_;
+            last->prev_->next_ = nullptr;
+        }
+        if (last->refCount_ > 1) {
+            --last->refCount_;
+            last->parent_ = last->prev_ = nullptr;
+            last->bits_ &= ~kInAttributes;
+        } else {
+            n = last; // its parent link leads back up
+        }
     }
 }
 
@@ -891,8 +895,9 @@ public:
     TreeBuilder(TXmlDNode& target, TXmlReader& reader) : target_(target), reader_(reader) {}
     ~TreeBuilder()
     {
-        for (auto& [text, name] : names_)
-            xmldetail::ReleaseName(name);
+        for (xmldetail::Name* name : names_.Slots())
+            if (name)
+                xmldetail::ReleaseName(name);
     }
 
     void Run()
@@ -981,18 +986,60 @@ private:
             attrIndex_ = {}; // clear() would keep every bucket of a big element
     }
 
+    // The names met in this load: an open-addressing table, small ones
+    // kept inline, since a document of a few hundred nodes has a few dozen
+    // names and a general hash map costs more than the names save.
+    class NameTable {
+    public:
+        std::span<xmldetail::Name* const> Slots() const { return {slots_, mask_ + 1}; }
+        // The slot where text is, or the empty slot where it goes.
+        xmldetail::Name*& Find(std::string_view text)
+        {
+            std::uint32_t h = 2166136261u;
+            for (char c : text)
+                h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+            for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
+                xmldetail::Name*& slot = slots_[i];
+                if (!slot || slot->text == text)
+                    return slot;
+            }
+        }
+        // Makes room once an added name fills half the table.
+        void Added()
+        {
+            if (++used_ * 2 <= mask_ + 1)
+                return;
+            std::vector<xmldetail::Name*> old(slots_, slots_ + mask_ + 1);
+            grown_.assign(2 * old.size(), nullptr);
+            slots_ = grown_.data();
+            mask_ = grown_.size() - 1;
+            for (xmldetail::Name* name : old)
+                if (name)
+                    Find(name->text) = name;
+        }
+
+    private:
+        xmldetail::Name* inline_[64] = {};
+        std::vector<xmldetail::Name*> grown_;
+        xmldetail::Name** slots_ = inline_;
+        std::size_t mask_ = 63;
+        std::size_t used_ = 0;
+    };
+
     // The one copy of a name for this load.
     xmldetail::SharedName Shared(const std::string& text)
     {
         if (last_ && last_->text == text)
             return {last_};
-        auto it = names_.find(std::string_view(text));
-        if (it == names_.end()) {
-            xmldetail::Name* name = xmldetail::NewName(text);
-            xmldetail::AddNameRef(name); // the builder's own, given back at the end
-            it = names_.emplace(std::string_view(name->text), name).first;
+        xmldetail::Name*& slot = names_.Find(text);
+        if (!slot) {
+            slot = xmldetail::NewName(text);
+            xmldetail::AddNameRef(slot); // the builder's own, given back at the end
+            last_ = slot;
+            names_.Added();
+        } else {
+            last_ = slot;
         }
-        last_ = it->second;
         return {last_};
     }
 
@@ -1052,7 +1099,7 @@ private:
     TXmlDNode* current_ = nullptr;
     int attrCount_ = 0;
     std::unordered_map<const xmldetail::Name*, TXmlDNode*> attrIndex_;
-    std::unordered_map<std::string_view, xmldetail::Name*> names_;
+    NameTable names_;
     xmldetail::Name* last_ = nullptr;
 };
 
