@@ -132,7 +132,7 @@ void TWebPartTemplate::Load(const std::string& path) {
     doc->LoadFromFile(path);
 
     const TXmlDNode* webPart = nullptr;
-    for (TXmlDNode* node : doc->ChildNodes()) {
+    for (TXmlDNode* node : doc->Children()) {
         if (node->NodeType() == ntElement && node->NodeName() == "WebPart") {
             auto item = std::make_unique<TWebPartItem>("", this);
             item->Text = "<WebPart" + node->AttributesXml() + ">";
@@ -149,7 +149,7 @@ void TWebPartTemplate::Load(const std::string& path) {
     if (!webPart)
         throw Exception(std::string("WebPart template \"") + kWebPartTemplateFileName + "\" has no WebPart element!");
 
-    for (TXmlDNode* child : webPart->ChildNodes()) {
+    for (TXmlDNode* child : webPart->Children()) {
         if (child->NodeType() != ntElement) continue;
         if (child->NodeName() != "Section") {
             AddTag(*child, kUnknownSection);
@@ -159,7 +159,7 @@ void TWebPartTemplate::Load(const std::string& path) {
         // Each section is written once, and "UNKNOWN" always comes last.
         if (!id.empty() && id != kUnknownSection && std::find(sections_.begin(), sections_.end(), id) == sections_.end())
             sections_.push_back(id);
-        for (TXmlDNode* tag : child->ChildNodes())
+        for (TXmlDNode* tag : child->Children())
             if (tag->NodeType() == ntElement) AddTag(*tag, id);
     }
     sections_.push_back(kUnknownSection);
@@ -263,7 +263,7 @@ void TWebPart::Parse() {
 
     TWebPartItems prolog, epilog, body;
     bool afterRoot = false;
-    for (TXmlDNode* node : doc->ChildNodes()) {
+    for (TXmlDNode* node : doc->Children()) {
         if (node == root) {
             auto item = std::make_unique<TWebPartItem>("WebPart", template_.get());
             item->Text = "<WebPart" + node->AttributesXml() + ">";
