@@ -1078,20 +1078,14 @@ private:
             attrIndex_.emplace(name, a);
     }
 
-    // White space that spans lines is layout, not content.
+    // White space that spans lines is layout, not content. (Most texts are
+    // either that or start with a letter, so white space is looked at first.)
     void AddText()
     {
         const std::string& v = reader_.Value();
-        if (std::memchr(v.data(), '\n', v.size()) || std::memchr(v.data(), '\r', v.size())) {
-            bool allWhite = true;
-            for (char c : v)
-                if (!IsWhite(c)) {
-                    allWhite = false;
-                    break;
-                }
-            if (allWhite)
-                return;
-        }
+        if (std::all_of(v.begin(), v.end(), IsWhite) &&
+            (std::memchr(v.data(), '\n', v.size()) || std::memchr(v.data(), '\r', v.size())))
+            return;
         Append(new TXmlDText(XmlUnescape(v)));
     }
 
