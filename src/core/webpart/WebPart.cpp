@@ -15,9 +15,19 @@ namespace {
 
 const std::string kCrLf = "\r\n";
 
-// Tag names in the order of the user's alphabet, without regard to case.
+// Tag names in the order of the user's alphabet, without regard to case. A
+// comment named after a neighbour sorts with that neighbour's name, just
+// before or just after it: its own name, one code away, may fold to another
+// place ("Dat`" sorts after "DATA"), and the comment would move at every save.
 bool nameLess(const TWebPartItem* a, const TWebPartItem* b) {
-    return CompareNoCase(a->Name, b->Name) < 0;
+    auto key = [](const TWebPartItem* item) {
+        std::string name = item->Name;
+        if (item->NeighbourStep && !name.empty())
+            name.back() = static_cast<char>(static_cast<unsigned char>(name.back()) - item->NeighbourStep);
+        return name;
+    };
+    const int order = CompareNoCase(key(a), key(b));
+    return order != 0 ? order < 0 : a->NeighbourStep < b->NeighbourStep;
 }
 
 bool isTreeBound(const TWebPartItem& item) {
@@ -324,6 +334,7 @@ void TWebPart::ReadBody(const TXmlDNode& root, TWebPartItems& body) {
                 std::string name = neighbour->NodeName();
                 name.back() = static_cast<char>(static_cast<unsigned char>(name.back()) + step);
                 item->Name = name;
+                item->NeighbourStep = step;
                 item->Section = template_->SectionOf(neighbour->NodeName());
             }
             item->IsComment = true;
