@@ -219,8 +219,10 @@ class TXmlDAttribute;
 
 namespace xmldetail {
 // A node name shared by the nodes that carry it: the nodes of one loaded
-// document share one copy of each tag and attribute name. Counted by the
-// nodes on their own thread; the fixed names ("#text", ...) are never counted.
+// document, and clones, share one copy of each tag and attribute name. Freed
+// with the last node that carries it (an atomic count, as nodes of one load
+// may end up in trees on different threads); the fixed names ("#text", ...)
+// are never counted.
 struct Name {
     std::atomic<std::int32_t> refs; // < 0: a fixed name
     std::string text;
