@@ -147,7 +147,7 @@ bool TCatalogue::ReadCategoryFile(TCatTree& tree, const std::string& fileName)
     if (!body)
         return true;
     tree.Clear();
-    for (const TXmlDNode* child : body->ChildNodes())
+    for (const TXmlDNode* child : body->Children())
         if (SameAsciiCaseless(child->NodeName(), "OUTLINE"))
             ReadOutline(tree, child, 0, state);
     return true;
@@ -188,7 +188,7 @@ void TCatalogue::ReadOutline(TCatTree& tree, const TXmlDNode* outline, int level
 
     if (outline->HasChildNodes()) {
         state.previousLevel = level;
-        for (const TXmlDNode* child : outline->ChildNodes())
+        for (const TXmlDNode* child : outline->Children())
             ReadOutline(tree, child, level + 1, state);
         state.previousLevel = level + 1;
     } else {

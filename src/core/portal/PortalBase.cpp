@@ -28,7 +28,7 @@ std::vector<TXmlDElement*> childElements(const TXmlDNode& node, std::string_view
     std::vector<TXmlDElement*> out;
     if (!node.HasChildNodes())
         return out;
-    for (TXmlDNode* child : node.ChildNodes())
+    for (TXmlDNode* child : node.Children())
         if (child->NodeType() == ntElement && child->NodeName() == name)
             out.push_back(static_cast<TXmlDElement*>(child));
     return out;
@@ -123,7 +123,7 @@ void formatNode(const TXmlDNode& node, int depth, std::string& out)
         return;
     }
     bool structural = true;
-    for (TXmlDNode* child : node.ChildNodes())
+    for (TXmlDNode* child : node.Children())
         if (child->NodeType() != ntElement && child->NodeType() != ntComment)
             structural = false;
     if (!structural) {
@@ -131,7 +131,7 @@ void formatNode(const TXmlDNode& node, int depth, std::string& out)
         return;
     }
     out += indent + "<" + node.NodeName() + node.AttributesXml() + ">\r\n";
-    for (TXmlDNode* child : node.ChildNodes())
+    for (TXmlDNode* child : node.Children())
         formatNode(*child, depth + 1, out);
     out += indent + "</" + node.NodeName() + ">\r\n";
 }
@@ -142,7 +142,7 @@ std::string FormatXmlDocument(const TXmlDDocument& doc)
 {
     std::string out;
     if (doc.HasChildNodes())
-        for (TXmlDNode* child : doc.ChildNodes())
+        for (TXmlDNode* child : doc.Children())
             formatNode(*child, 0, out);
     return out;
 }

@@ -100,12 +100,12 @@ std::string withoutLineTail(std::string value) {
 
 void addChildren(const TXmlDNode& element, PartStorageNode& parent, int depth) {
     if (depth > kMaxDepth) throw Exception("Part storage is nested too deeply");
-    for (TXmlDNode* c : element.ChildNodes()) {
+    for (TXmlDNode* c : element.Children()) {
         if (c->NodeType() != ntElement) continue;
         PartStorageNode* node = parent.AddChild(c->NodeName());
-        for (TXmlDNode* a : c->Attributes()) node->attrs.push_back({a->NodeName(), a->NodeValue()});
+        for (TXmlDNode* a : c->AttributeNodes()) node->attrs.push_back({a->NodeName(), a->NodeValue()});
         node->attrColumn = AttributeColumnText(node->attrs);
-        if (c->ChildNodes().Count() > 1) {
+        if (c->FirstChild() && c->FirstChild()->NextSibling()) {
             // The value is kept as markup, like a leaf's, so that it is written back as read.
             TXmlDNode* first = c->FirstChild();
             if (first->NodeType() == ntText || first->NodeType() == ntCDATASection)

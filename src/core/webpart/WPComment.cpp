@@ -41,7 +41,7 @@ void TWPCommentFile::Save(const std::string& path) const {
 TXmlDNode* TWPCommentFile::Find(const std::string& fileName) const {
     if (!root_) return nullptr;
     const std::string key = AsciiUpper(fileName);
-    for (TXmlDNode* node : root_->ChildNodes()) {
+    for (TXmlDNode* node : root_->Children()) {
         if (node->NodeType() != ntElement) continue;
         if (AsciiUpper(static_cast<TXmlDElement*>(node)->GetAttribute("filename")) == key) return node;
     }

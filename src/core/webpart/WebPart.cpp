@@ -15,9 +15,19 @@ namespace {
 
 const std::string kCrLf = "\r\n";
 
-// Tag names in the order of the user's alphabet, without regard to case.
+// Tag names in the order of the user's alphabet, without regard to case. A
+// comment named after a neighbour sorts with that neighbour's name, just
+// before or just after it: its own name, one code away, may fold to another
+// place ("Dat`" sorts after "DATA"), and the comment would move at every save.
 bool nameLess(const TWebPartItem* a, const TWebPartItem* b) {
-    return CompareNoCase(a->Name, b->Name) < 0;
+    auto key = [](const TWebPartItem* item) {
+        std::string name = item->Name;
+        if (item->NeighbourStep && !name.empty())
+            name.back() = static_cast<char>(static_cast<unsigned char>(name.back()) - item->NeighbourStep);
+        return name;
+    };
+    const int order = CompareNoCase(key(a), key(b));
+    return order != 0 ? order < 0 : a->NeighbourStep < b->NeighbourStep;
 }
 
 bool isTreeBound(const TWebPartItem& item) {
@@ -132,7 +142,7 @@ void TWebPartTemplate::Load(const std::string& path) {
     doc->LoadFromFile(path);
 
     const TXmlDNode* webPart = nullptr;
-    for (TXmlDNode* node : doc->ChildNodes()) {
+    for (TXmlDNode* node : doc->Children()) {
         if (node->NodeType() == ntElement && node->NodeName() == "WebPart") {
             auto item = std::make_unique<TWebPartItem>("", this);
             item->Text = "<WebPart" + node->AttributesXml() + ">";
@@ -149,7 +159,7 @@ void TWebPartTemplate::Load(const std::string& path) {
     if (!webPart)
         throw Exception(std::string("WebPart template \"") + kWebPartTemplateFileName + "\" has no WebPart element!");
 
-    for (TXmlDNode* child : webPart->ChildNodes()) {
+    for (TXmlDNode* child : webPart->Children()) {
         if (child->NodeType() != ntElement) continue;
         if (child->NodeName() != "Section") {
             AddTag(*child, kUnknownSection);
@@ -159,7 +169,7 @@ void TWebPartTemplate::Load(const std::string& path) {
         // Each section is written once, and "UNKNOWN" always comes last.
         if (!id.empty() && id != kUnknownSection && std::find(sections_.begin(), sections_.end(), id) == sections_.end())
             sections_.push_back(id);
-        for (TXmlDNode* tag : child->ChildNodes())
+        for (TXmlDNode* tag : child->Children())
             if (tag->NodeType() == ntElement) AddTag(*tag, id);
     }
     sections_.push_back(kUnknownSection);
@@ -263,7 +273,7 @@ void TWebPart::Parse() {
 
     TWebPartItems prolog, epilog, body;
     bool afterRoot = false;
-    for (TXmlDNode* node : doc->ChildNodes()) {
+    for (TXmlDNode* node : doc->Children()) {
         if (node == root) {
             auto item = std::make_unique<TWebPartItem>("WebPart", template_.get());
             item->Text = "<WebPart" + node->AttributesXml() + ">";
@@ -324,6 +334,7 @@ void TWebPart::ReadBody(const TXmlDNode& root, TWebPartItems& body) {
                 std::string name = neighbour->NodeName();
                 name.back() = static_cast<char>(static_cast<unsigned char>(name.back()) + step);
                 item->Name = name;
+                item->NeighbourStep = step;
                 item->Section = template_->SectionOf(neighbour->NodeName());
             }
             item->IsComment = true;

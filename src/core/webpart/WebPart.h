@@ -55,6 +55,8 @@ public:
     std::string Attributes;  // " name=\"value\"" each, as read; empty for new items
     std::string Text;
     bool IsComment = false;  // a comment among the children of `WebPart`
+    // A comment named after the tag it stood by: -1 before it, 1 after it.
+    int NeighbourStep = 0;
     std::string Section;
     IField* Control = nullptr;
     TagSetter Setter = nullptr;

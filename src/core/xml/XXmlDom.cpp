@@ -5,7 +5,14 @@
 #include "util/Files.h"
 #include "xml/XXml.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 
@@ -38,14 +45,6 @@ inline bool IsWhite(char c)
 {
     return static_cast<unsigned char>(c) <= 0x20;
 }
-
-// Objects whose last reference went while another object was being
-// destroyed wait here (linked through the objects themselves, so tearing
-// down a big tree allocates nothing); the outermost Release destroys them
-// one after another. Plain pointers, so nothing here needs destroying at
-// thread exit (documents held in statics are released after thread locals).
-thread_local bool tDestroying = false;
-thread_local TRefObject* tDestroyQueue = nullptr;
 
 // Recycling of small blocks for nodes and lists: a free list per size
 // class and thread, holding at most kPoolMaxBytes. Sanitizer builds use
@@ -130,28 +129,6 @@ void xmlpool::Free(void* p, std::size_t size) noexcept
     ::operator delete(p);
 }
 
-void TRefObject::Release() noexcept
-{
-    if (refCount_ > 1) {
-        --refCount_;
-        return;
-    }
-    // Back to 1 so that releases made during destruction cannot destroy it again.
-    refCount_ = 1;
-    if (tDestroying) {
-        nextToDestroy_ = tDestroyQueue;
-        tDestroyQueue = this;
-        return;
-    }
-    tDestroying = true;
-    delete this;
-    while (TRefObject* next = tDestroyQueue) {
-        tDestroyQueue = next->nextToDestroy_;
-        delete next;
-    }
-    tDestroying = false;
-}
-
 // ---- type names and escaping ----
 
 const std::string& XmlNodeTypeName(XmlNodeType type)
@@ -222,11 +199,301 @@ std::string XmlUnescape(std::string_view s)
     return out;
 }
 
+// Loaded documents are mostly elements and short texts: one cache line for
+// an element, one and a half for a text. (The type and flags share the word
+// of the reference count where the compiler reuses a base's tail padding.)
+#if !defined(_MSC_VER)
+static_assert(sizeof(void*) != 8 || (sizeof(TXmlDElement) == 64 && sizeof(TXmlDText) == 96));
+#endif
+
+// ---- names ----
+
+namespace xmldetail {
+namespace {
+
+Name* NewName(std::string text)
+{
+    return new (xmlpool::Allocate(sizeof(Name))) Name{{0}, std::move(text)};
+}
+
+void AddNameRef(Name* name) noexcept
+{
+    if (name->refs.load(std::memory_order_relaxed) >= 0)
+        name->refs.fetch_add(1, std::memory_order_relaxed);
+}
+
+void ReleaseName(Name* name) noexcept
+{
+    if (name->refs.load(std::memory_order_relaxed) < 0)
+        return;
+    if (name->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        name->~Name();
+        xmlpool::Free(name, sizeof(Name));
+    }
+}
+
+SharedName Fixed(Name& name)
+{
+    return {&name};
+}
+
+} // namespace
+
+SharedName DocumentName()
+{
+    static Name name{{-1}, "#document"};
+    return Fixed(name);
+}
+
+SharedName TextName()
+{
+    static Name name{{-1}, "#text"};
+    return Fixed(name);
+}
+
+SharedName CommentName()
+{
+    static Name name{{-1}, "#comment"};
+    return Fixed(name);
+}
+
+SharedName CDataName()
+{
+    static Name name{{-1}, "#cdata-section"};
+    return Fixed(name);
+}
+
+} // namespace xmldetail
+
+// ---- the indexed lists, kept beside their nodes ----
+
+// The lists of one node. Few nodes ever have them (loading, writing and
+// walking the tree use the links), so they live in a table instead of
+// costing every node a pointer.
+struct NodeListPair {
+    explicit NodeListPair(TXmlDNode* owner) : children(owner, false), attributes(owner, true) {}
+    TXmlDNodeList children;
+    TXmlDNamedNodeMap attributes;
+};
+
+namespace {
+
+struct ListTable {
+    std::mutex mutex;
+    std::unordered_map<const TXmlDNode*, std::unique_ptr<NodeListPair>> lists;
+};
+
+// Never destroyed: nodes held in statics may go after it would have.
+ListTable& Lists()
+{
+    static ListTable* table = new ListTable;
+    return *table;
+}
+
+} // namespace
+
+NodeListPair& TXmlDNode::ListPair() const
+{
+    ListTable& table = Lists();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    std::unique_ptr<NodeListPair>& pair = table.lists[this];
+    if (!pair)
+        pair = std::make_unique<NodeListPair>(const_cast<TXmlDNode*>(this));
+    bits_ |= kHasLists;
+    return *pair;
+}
+
+TXmlDNodeList& TXmlDNode::ChildNodes() const
+{
+    return ListPair().children;
+}
+
+TXmlDNamedNodeMap& TXmlDNode::Attributes() const
+{
+    return ListPair().attributes;
+}
+
+void TXmlDNode::ChainChanged() const
+{
+    if (!HasLists())
+        return;
+    ListTable& table = Lists();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    auto it = table.lists.find(this);
+    if (it != table.lists.end()) {
+        it->second->children.Invalidate();
+        it->second->attributes.Invalidate();
+    }
+}
+
+// ---- TXmlDNode: the chains ----
+
+TXmlDNode::TXmlDNode(XmlNodeType type, std::string name) : TXmlDNode(type, {xmldetail::NewName(std::move(name))}) {}
+
+TXmlDNode::TXmlDNode(XmlNodeType type, xmldetail::SharedName name) : bits_(type), name_(name.name)
+{
+    xmldetail::AddNameRef(name_);
+}
+
+TXmlDNode::~TXmlDNode()
+{
+    if (HasLists()) {
+        ListTable& table = Lists();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        table.lists.erase(this);
+    }
+    xmldetail::ReleaseName(name_);
+    if (!firstChild_ && !firstAttr_)
+        return;
+    // Children and attributes that only this node holds are destroyed here,
+    // last first and each after what it holds, walking down and up the tree
+    // instead of recursing, so a deep tree costs no stack. That is the reverse
+    // of the order a load made them in, so the pool hands the blocks out in
+    // their memory order again to the next load. Nodes held elsewhere just
+    // lose their links to the tree.
+    TXmlDNode* n = this;
+    for (;;) {
+        TXmlDNode*& head = n->firstChild_ ? n->firstChild_ : n->firstAttr_;
+        if (!head) {
+            if (n == this)
+                return;
+            TXmlDNode* up = n->parent_;
+            delete n; // holds nothing any more, so this does not recurse
+            n = up;
+            continue;
+        }
+        TXmlDNode* last = head->prev_;
+        if (last == head) {
+            head = nullptr;
+        } else {
+            head->prev_ = last->prev_;
+            last->prev_->next_ = nullptr;
+        }
+        if (last->refCount_ > 1) {
+            --last->refCount_;
+            last->parent_ = last->prev_ = nullptr;
+            last->bits_ &= ~kInAttributes;
+        } else {
+            n = last; // its parent link leads back up
+        }
+    }
+}
+
+int TXmlDNode::ChildCount() const
+{
+    const std::uint32_t count = bits_ >> kCountShift;
+    return count == kCountUnknown ? CountOf(firstChild_) : static_cast<int>(count);
+}
+
+void TXmlDNode::AddToChildCount(int delta)
+{
+    std::uint32_t count = bits_ >> kCountShift;
+    if (count == kCountUnknown)
+        return;
+    count = static_cast<std::uint32_t>(static_cast<int>(count) + delta);
+    bits_ = (bits_ & ((1u << kCountShift) - 1)) | (std::min(count, kCountUnknown) << kCountShift);
+}
+
+int TXmlDNode::CountOf(const TXmlDNode* head)
+{
+    int n = 0;
+    for (; head; head = head->next_)
+        ++n;
+    return n;
+}
+
+TXmlDNode* TXmlDNode::Nth(TXmlDNode* head, int index, int count)
+{
+    if (count >= 0 && index > count / 2) {
+        TXmlDNode* n = head->prev_;
+        for (int i = count - 1; i > index; --i)
+            n = n->prev_;
+        return n;
+    }
+    TXmlDNode* n = head;
+    for (int i = 0; i < index; ++i)
+        n = n->next_;
+    return n;
+}
+
+int TXmlDNode::PositionOf(const TXmlDNode* node)
+{
+    const TXmlDNode* head = node->parent_->HeadOf(node->InAttributes());
+    int index = 0;
+    for (const TXmlDNode* n = node; n != head; n = n->prev_)
+        ++index;
+    return index;
+}
+
+void TXmlDNode::Link(TXmlDNode* owner, bool attributes, TXmlDNode* node, TXmlDNode* before) noexcept
+{
+    TXmlDNode*& head = owner->HeadOf(attributes);
+    node->AddRef();
+    node->parent_ = owner;
+    if (attributes)
+        node->bits_ |= kInAttributes;
+    if (!head) {
+        head = node;
+        node->prev_ = node;
+        node->next_ = nullptr;
+    } else if (!before) {
+        TXmlDNode* last = head->prev_;
+        last->next_ = node;
+        node->prev_ = last;
+        node->next_ = nullptr;
+        head->prev_ = node;
+    } else {
+        node->next_ = before;
+        node->prev_ = before->prev_;
+        if (before == head)
+            head = node;
+        else
+            before->prev_->next_ = node;
+        before->prev_ = node;
+    }
+    if (!attributes)
+        owner->AddToChildCount(1);
+    owner->ChainChanged();
+}
+
+void TXmlDNode::Unlink(TXmlDNode* node) noexcept
+{
+    TXmlDNode* owner = node->parent_;
+    const bool attributes = node->InAttributes();
+    TXmlDNode*& head = owner->HeadOf(attributes);
+    TXmlDNode* next = node->next_;
+    if (node == head) {
+        head = next;
+        if (next)
+            next->prev_ = node->prev_;
+    } else {
+        node->prev_->next_ = next;
+        if (next)
+            next->prev_ = node->prev_;
+        else
+            head->prev_ = node->prev_;
+    }
+    node->parent_ = node->prev_ = node->next_ = nullptr;
+    node->bits_ &= ~kInAttributes;
+    if (!attributes)
+        owner->AddToChildCount(-1);
+    owner->ChainChanged();
+}
+
+void TXmlDNode::ClearChain(bool attributes) noexcept
+{
+    while (TXmlDNode* head = HeadOf(attributes)) {
+        TXmlDNode* last = head->prev_;
+        Unlink(last);
+        last->Release();
+    }
+}
+
 // ---- TXmlDNodeList ----
 
-TXmlDNodeList::~TXmlDNodeList()
+TXmlDNode* TXmlDNodeList::Head() const
 {
-    Clear();
+    return owner_->HeadOf(attributes_);
 }
 
 void TXmlDNodeList::CheckIndex(int index, int limit) const
@@ -235,10 +502,30 @@ void TXmlDNodeList::CheckIndex(int index, int limit) const
         FailIndex(index);
 }
 
+int TXmlDNodeList::Count() const
+{
+    if (count_ < 0)
+        count_ = attributes_ ? TXmlDNode::CountOf(Head()) : owner_->ChildCount();
+    return count_;
+}
+
 TXmlDNode* TXmlDNodeList::Item(int index) const
 {
-    CheckIndex(index, Count() - 1);
-    return items_[static_cast<std::size_t>(index)];
+    const int count = Count();
+    CheckIndex(index, count - 1);
+    TXmlDNode* n;
+    if (cursor_ && std::abs(index - cursorIndex_) <= std::min(index, count - 1 - index)) {
+        n = cursor_;
+        for (int i = cursorIndex_; i < index; ++i)
+            n = n->next_;
+        for (int i = cursorIndex_; i > index; --i)
+            n = n->prev_;
+    } else {
+        n = TXmlDNode::Nth(Head(), index, count);
+    }
+    cursor_ = n;
+    cursorIndex_ = index;
+    return n;
 }
 
 int TXmlDNodeList::Insert(const TRef<TXmlDNode>& node, int index)
@@ -247,35 +534,20 @@ int TXmlDNodeList::Insert(const TRef<TXmlDNode>& node, int index)
         Fail(kErrNoNode);
     if (node->parent_)
         Fail(kErrTwoLists);
+    const int count = Count();
     if (index == -1)
-        index = Count();
-    CheckIndex(index, Count());
-    TXmlDNode* n = node.get();
-    const auto at = static_cast<std::size_t>(index);
-    if (items_.capacity() == 0)
-        items_.reserve(4); // skips the 1-2-4 growth steps most elements go through
-    items_.insert(items_.begin() + index, n);
-    n->AddRef();
-    n->parent_ = owner_;
-    n->prev_ = at > 0 ? items_[at - 1] : nullptr;
-    n->next_ = at + 1 < items_.size() ? items_[at + 1] : nullptr;
-    if (n->prev_)
-        n->prev_->next_ = n;
-    if (n->next_)
-        n->next_->prev_ = n;
+        index = count;
+    CheckIndex(index, count);
+    // A node put inside itself would never be freed nor end when written.
+    owner_->CheckNotAncestor(node.get());
+    TXmlDNode::Link(owner_, attributes_, node.get(), index < count ? Item(index) : nullptr);
     return index;
 }
 
 void TXmlDNodeList::Delete(int index)
 {
-    CheckIndex(index, Count() - 1);
-    TXmlDNode* n = items_[static_cast<std::size_t>(index)];
-    items_.erase(items_.begin() + index);
-    if (n->prev_)
-        n->prev_->next_ = n->next_;
-    if (n->next_)
-        n->next_->prev_ = n->prev_;
-    n->parent_ = n->prev_ = n->next_ = nullptr;
+    TXmlDNode* n = Item(index);
+    TXmlDNode::Unlink(n);
     n->Release();
 }
 
@@ -286,25 +558,26 @@ int TXmlDNodeList::Replace(const TRef<TXmlDNode>& node, int index)
     if (node->parent_)
         Fail(kErrReplaceTwoLists);
     CheckIndex(index, Count() - 1);
+    owner_->CheckNotAncestor(node.get());
     Delete(index);
     return Insert(node, index);
 }
 
 int TXmlDNodeList::IndexOf(const TXmlDNode* node) const
 {
-    for (std::size_t i = 0; i < items_.size(); ++i)
-        if (items_[i] == node)
-            return static_cast<int>(i);
-    return -1;
+    if (!node || node->parent_ != owner_ || node->InAttributes() != attributes_)
+        return -1;
+    return TXmlDNode::PositionOf(node);
 }
 
 TXmlDNode* TXmlDNodeList::FindByName(std::string_view name, int* index) const
 {
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        if (items_[i]->NodeName() == name) {
+    int i = 0;
+    for (TXmlDNode* n = Head(); n; n = n->next_, ++i) {
+        if (n->NodeName() == name) {
             if (index)
-                *index = static_cast<int>(i);
-            return items_[i];
+                *index = i;
+            return n;
         }
     }
     if (index)
@@ -327,62 +600,14 @@ int TXmlDNodeList::SetNamedItem(const TRef<TXmlDNode>& node)
 
 void TXmlDNodeList::Clear()
 {
-    while (!items_.empty()) {
-        TXmlDNode* n = items_.back();
-        items_.pop_back();
-        if (n->prev_)
-            n->prev_->next_ = nullptr;
-        n->parent_ = n->prev_ = n->next_ = nullptr;
-        n->Release();
-    }
+    owner_->ClearChain(attributes_);
 }
 
 // ---- TXmlDNode: structure ----
 
-TXmlDNode::~TXmlDNode()
-{
-    // Former children must not point at a dead parent, and a list someone
-    // still holds must not point at a dead owner.
-    for (TXmlDNodeList* list : {static_cast<TXmlDNodeList*>(attributes_), children_}) {
-        if (!list)
-            continue;
-        list->Clear();
-        list->owner_ = nullptr;
-        list->Release();
-    }
-}
-
-TXmlDNodeList& TXmlDNode::ChildNodes() const
-{
-    if (!children_) {
-        children_ = new TXmlDNodeList(const_cast<TXmlDNode*>(this));
-        children_->AddRef();
-    }
-    return *children_;
-}
-
-TXmlDNamedNodeMap& TXmlDNode::Attributes() const
-{
-    if (!attributes_) {
-        attributes_ = new TXmlDNamedNodeMap(const_cast<TXmlDNode*>(this));
-        attributes_->AddRef();
-    }
-    return *attributes_;
-}
-
-TXmlDNode* TXmlDNode::FirstChild() const
-{
-    return HasChildNodes() ? children_->items_.front() : nullptr;
-}
-
-TXmlDNode* TXmlDNode::LastChild() const
-{
-    return HasChildNodes() ? children_->items_.back() : nullptr;
-}
-
 bool TXmlDNode::Accepts(XmlNodeType childType) const
 {
-    switch (nodeType_) {
+    switch (NodeType()) {
     case ntElement:
         return childType == ntElement || childType == ntText || childType == ntCDATASection ||
                childType == ntProcessingInstruction || childType == ntComment ||
@@ -401,12 +626,20 @@ void TXmlDNode::CheckNotAncestor(const TXmlDNode* node) const
 {
     if (node == this)
         Fail(kErrInsideItself);
-    // A node without children cannot be above anything; this keeps loading linear.
-    if (!node->HasChildNodes())
+    // A node with nothing below it cannot be above anything; this keeps loading linear.
+    if (!node->HasChildNodes() && !node->HasAttributes())
         return;
     for (const TXmlDNode* p = parent_; p; p = p->parent_)
         if (p == node)
             Fail(kErrInsideItself);
+}
+
+TXmlDNode* TXmlDNode::FindAttribute(std::string_view name) const
+{
+    for (TXmlDNode* a = firstAttr_; a; a = a->next_)
+        if (a->NodeName() == name)
+            return a;
+    return nullptr;
 }
 
 int TXmlDNode::InsertChild(const TRef<TXmlDNode>& node, int index)
@@ -420,44 +653,50 @@ int TXmlDNode::InsertChild(const TRef<TXmlDNode>& node, int index)
              "\"");
     }
     CheckNotAncestor(node.get());
-    TXmlDNodeList& list = ChildNodes();
-    if (index != -1)
-        list.CheckIndex(index, list.Count());
-    if (TXmlDNode* old = node->parent_) {
-        if (old->children_ && old->children_->IndexOf(node.get()) >= 0)
-            old->RemoveChild(node.get());
-        else if (old->attributes_ && old->attributes_->IndexOf(node.get()) >= 0)
-            old->attributes_->Delete(old->attributes_->IndexOf(node.get()));
-        if (index > list.Count())
-            index = list.Count();
+    TXmlDNode* n = node.get();
+    int count = ChildCount();
+    if (index != -1 && (index < 0 || index > count))
+        FailIndex(index);
+    if (n->parent_) {
+        // The caller's reference keeps it alive between the two lists.
+        const bool wasChild = n->parent_ == this && !n->InAttributes();
+        Unlink(n);
+        n->Release();
+        if (wasChild)
+            --count;
     }
-    return list.Insert(node, index);
+    if (index == -1 || index > count)
+        index = count;
+    Link(this, false, n, index < count ? Nth(firstChild_, index, count) : nullptr);
+    return index;
 }
 
 int TXmlDNode::RemoveChild(TXmlDNode* node)
 {
-    int index = children_ ? children_->IndexOf(node) : -1;
-    if (index < 0)
+    if (!node || node->parent_ != this || node->InAttributes())
         Fail(kErrNoChildToRemove);
-    children_->Delete(index);
+    const int index = PositionOf(node);
+    Unlink(node);
+    node->Release();
     return index;
 }
 
 TXmlDNode* TXmlDNode::SelectChild(std::string_view name) const
 {
-    return children_ ? children_->FindByName(name) : nullptr;
+    for (TXmlDNode* c = firstChild_; c; c = c->next_)
+        if (c->NodeName() == name)
+            return c;
+    return nullptr;
 }
 
 void TXmlDNode::ClearChildNodes()
 {
-    if (children_)
-        children_->Clear();
+    ClearChain(false);
 }
 
 void TXmlDNode::ClearAttributes()
 {
-    if (attributes_)
-        attributes_->Clear();
+    ClearChain(true);
 }
 
 // ---- TXmlDNode: serialisation and text ----
@@ -491,9 +730,7 @@ void AppendCData(std::string& out, const std::string& data)
 
 void WriteAttributes(const TXmlDNode* node, std::string& out)
 {
-    if (!node->HasAttributes())
-        return;
-    for (const TXmlDNode* a : node->Attributes()) {
+    for (const TXmlDNode* a : node->AttributeNodes()) {
         out.push_back(' ');
         WriteXml(a, out);
     }
@@ -653,13 +890,18 @@ std::string TXmlDNode::AttributesXml() const
 
 // ---- TXmlDNode: loading and saving ----
 
-namespace {
-
 // Builds the tree below target from the reader's tokens, keeping the current
-// element instead of recursing, so nesting depth costs no stack.
+// element instead of recursing, so nesting depth costs no stack. Tag and
+// attribute names are shared by the nodes that carry them.
 class TreeBuilder {
 public:
     TreeBuilder(TXmlDNode& target, TXmlReader& reader) : target_(target), reader_(reader) {}
+    ~TreeBuilder()
+    {
+        for (xmldetail::Name* name : names_.Slots())
+            if (name)
+                xmldetail::ReleaseName(name);
+    }
 
     void Run()
     {
@@ -687,72 +929,140 @@ private:
         case tkComment:
             target_.AppendChild(new TXmlDComment(reader_.Value()));
             break;
-        case tkStartTag:
-            StartElement(target_);
+        case tkStartTag: {
+            TRef<TXmlDNode> e(new TXmlDElement(Shared(reader_.Name())));
+            target_.AppendChild(e);
+            Enter(e.get());
             break;
+        }
         default:
             throw EXmlError(kErrBadConstruct, reader_.Offset());
         }
     }
 
+    // An element takes every kind of node the reader gives inside it but a
+    // document type, so the checks of InsertChild are left out for the rest.
     void ElementToken(XmlTokenKind kind)
     {
         switch (kind) {
         case tkProcessingInstruction:
-            current_->AppendChild(new TXmlDProcessingInstruction(reader_.Name(), reader_.Value()));
+            Append(new TXmlDProcessingInstruction(reader_.Name(), reader_.Value()));
             break;
         case tkDocumentType:
             current_->AppendChild(new TXmlDDocumentType(reader_.Name()));
             break;
         case tkComment:
-            current_->AppendChild(new TXmlDComment(reader_.Value()));
+            Append(new TXmlDComment(reader_.Value()));
             break;
         case tkCData:
-            current_->AppendChild(new TXmlDCDATASection(reader_.Value()));
+            Append(new TXmlDCDATASection(reader_.Value()));
             break;
         case tkAttribute:
             SetAttribute();
             break;
-        case tkStartTag:
-            StartElement(*current_);
+        case tkStartTag: {
+            auto* e = new TXmlDElement(Shared(reader_.Name()));
+            Append(e);
+            Enter(e);
             break;
+        }
         case tkText:
             AddText();
             break;
         case tkEndTag:
-            if (reader_.Name() != current_->TagName())
+            if (reader_.Name() != current_->NodeName())
                 throw EXmlError(kErrTagMismatch, reader_.Offset());
-            current_ = current_->ParentNode() == &target_ ? nullptr
-                                                           : static_cast<TXmlDElement*>(current_->ParentNode());
+            current_ = current_->parent_ == &target_ ? nullptr : current_->parent_;
             break;
         default:
             break;
         }
     }
 
-    void StartElement(TXmlDNode& parent)
+    void Append(TXmlDNode* node) noexcept { TXmlDNode::Link(current_, false, node, nullptr); }
+
+    void Enter(TXmlDNode* element)
     {
-        auto* e = new TXmlDElement(reader_.Name());
-        parent.AppendChild(e);
-        current_ = e;
+        current_ = element;
+        attrCount_ = 0;
         if (!attrIndex_.empty())
             attrIndex_ = {}; // clear() would keep every bucket of a big element
     }
 
-    // A repeated name keeps its first place and takes the last value. Many
-    // attributes on one element are looked up through an index, so loading
-    // stays linear.
+    // The names met in this load: an open-addressing table, small ones
+    // kept inline, since a document of a few hundred nodes has a few dozen
+    // names and a general hash map costs more than the names save.
+    class NameTable {
+    public:
+        std::span<xmldetail::Name* const> Slots() const { return {slots_, mask_ + 1}; }
+        // The slot where text is, or the empty slot where it goes.
+        xmldetail::Name*& Find(std::string_view text)
+        {
+            std::uint32_t h = 2166136261u;
+            for (char c : text)
+                h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+            for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
+                xmldetail::Name*& slot = slots_[i];
+                if (!slot || slot->text == text)
+                    return slot;
+            }
+        }
+        // Makes room once an added name fills half the table.
+        void Added()
+        {
+            if (++used_ * 2 <= mask_ + 1)
+                return;
+            std::vector<xmldetail::Name*> old(slots_, slots_ + mask_ + 1);
+            grown_.assign(2 * old.size(), nullptr);
+            slots_ = grown_.data();
+            mask_ = grown_.size() - 1;
+            for (xmldetail::Name* name : old)
+                if (name)
+                    Find(name->text) = name;
+        }
+
+    private:
+        xmldetail::Name* inline_[64] = {};
+        std::vector<xmldetail::Name*> grown_;
+        xmldetail::Name** slots_ = inline_;
+        std::size_t mask_ = 63;
+        std::size_t used_ = 0;
+    };
+
+    // The one copy of a name for this load.
+    xmldetail::SharedName Shared(const std::string& text)
+    {
+        if (last_ && last_->text == text)
+            return {last_};
+        xmldetail::Name*& slot = names_.Find(text);
+        if (!slot) {
+            slot = xmldetail::NewName(text);
+            xmldetail::AddNameRef(slot); // the builder's own, given back at the end
+            last_ = slot;
+            names_.Added();
+        } else {
+            last_ = slot;
+        }
+        return {last_};
+    }
+
+    // A repeated name keeps its first place and takes the last value. Names
+    // of one load are shared, so they compare as pointers; many attributes
+    // on one element are looked up through an index, so loading stays linear.
     void SetAttribute()
     {
-        const std::string& name = reader_.Name();
-        TXmlDNamedNodeMap& attrs = current_->Attributes();
+        xmldetail::Name* name = Shared(reader_.Name()).name;
         TXmlDNode* found = nullptr;
-        if (attrs.Count() < kIndexFrom) {
-            found = attrs.GetNamedItem(name);
+        if (attrCount_ < kIndexFrom) {
+            for (TXmlDNode* a = current_->firstAttr_; a; a = a->next_)
+                if (a->name_ == name) {
+                    found = a;
+                    break;
+                }
         } else {
             if (attrIndex_.empty())
-                for (TXmlDNode* a : attrs)
-                    attrIndex_.emplace(a->NodeName(), a);
+                for (TXmlDNode* a = current_->firstAttr_; a; a = a->next_)
+                    attrIndex_.emplace(a->name_, a);
             auto it = attrIndex_.find(name);
             if (it != attrIndex_.end())
                 found = it->second;
@@ -761,38 +1071,34 @@ private:
             static_cast<TXmlDAttribute*>(found)->SetValue(XmlUnescape(reader_.Value()));
             return;
         }
-        auto* a = new TXmlDAttribute(name, XmlUnescape(reader_.Value()));
-        attrs.Insert(a, -1);
+        auto* a = new TXmlDAttribute(xmldetail::SharedName{name}, XmlUnescape(reader_.Value()));
+        TXmlDNode::Link(current_, true, a, nullptr);
+        ++attrCount_;
         if (!attrIndex_.empty())
-            attrIndex_.emplace(a->NodeName(), a);
+            attrIndex_.emplace(name, a);
     }
 
-    // White space that spans lines is layout, not content.
+    // White space that spans lines is layout, not content. (Most texts are
+    // either that or start with a letter, so white space is looked at first.)
     void AddText()
     {
         const std::string& v = reader_.Value();
-        if (std::memchr(v.data(), '\n', v.size()) || std::memchr(v.data(), '\r', v.size())) {
-            bool allWhite = true;
-            for (char c : v)
-                if (!IsWhite(c)) {
-                    allWhite = false;
-                    break;
-                }
-            if (allWhite)
-                return;
-        }
-        current_->AppendChild(new TXmlDText(XmlUnescape(v)));
+        if (std::all_of(v.begin(), v.end(), IsWhite) &&
+            (std::memchr(v.data(), '\n', v.size()) || std::memchr(v.data(), '\r', v.size())))
+            return;
+        Append(new TXmlDText(XmlUnescape(v)));
     }
 
     static constexpr int kIndexFrom = 8;
 
     TXmlDNode& target_;
     TXmlReader& reader_;
-    TXmlDElement* current_ = nullptr;
-    std::unordered_map<std::string_view, TXmlDNode*> attrIndex_;
+    TXmlDNode* current_ = nullptr;
+    int attrCount_ = 0;
+    std::unordered_map<const xmldetail::Name*, TXmlDNode*> attrIndex_;
+    NameTable names_;
+    xmldetail::Name* last_ = nullptr;
 };
-
-} // namespace
 
 void TXmlDNode::LoadFromStream(std::istream& stream)
 {
@@ -897,34 +1203,34 @@ void TXmlDElement::SetText(const std::string& text)
 
 TRef<TXmlDNode> TXmlDElement::CloneNode() const
 {
-    return TRef<TXmlDNode>(new TXmlDElement(TagName()));
+    return TRef<TXmlDNode>(new TXmlDElement(SharedNodeName()));
 }
 
 std::string TXmlDElement::GetAttribute(std::string_view name) const
 {
-    TXmlDNode* a = HasAttributes() ? Attributes().GetNamedItem(name) : nullptr;
+    TXmlDNode* a = FindAttribute(name);
     return a ? a->NodeValue() : std::string();
 }
 
 void TXmlDElement::SetAttribute(std::string_view name, std::string value)
 {
-    TXmlDNode* a = Attributes().GetNamedItem(name);
+    TXmlDNode* a = FindAttribute(name);
     if (a) {
         a->SetNodeValue(value);
         return;
     }
-    Attributes().Insert(new TXmlDAttribute(std::string(name), std::move(value)), -1);
+    Link(this, true, new TXmlDAttribute(std::string(name), std::move(value)), nullptr);
 }
 
 TXmlDAttribute* TXmlDElement::GetAttributeNode(std::string_view name) const
 {
-    TXmlDNode* a = HasAttributes() ? Attributes().GetNamedItem(name) : nullptr;
+    TXmlDNode* a = FindAttribute(name);
     return a && a->NodeType() == ntAttribute ? static_cast<TXmlDAttribute*>(a) : nullptr;
 }
 
 TRef<TXmlDNode> TXmlDAttribute::CloneNode() const
 {
-    return TRef<TXmlDNode>(new TXmlDAttribute(Name(), value_));
+    return TRef<TXmlDNode>(new TXmlDAttribute(SharedNodeName(), value_));
 }
 
 TRef<TXmlDNode> TXmlDComment::CloneNode() const

@@ -3,12 +3,12 @@
 // the W3C DOM, loaded through TXmlReader and written back as compact text.
 //
 // Ownership:
-// - Nodes and node lists are TRefObjects. A new object has count 0; every
-//   TRef that holds it owns one reference, and the object is destroyed when
-//   the last reference goes. Hold a document (or any node you keep) in a TRef.
-// - A node's child list and attribute map each hold one reference to every
-//   item. Parent, sibling and list-owner links are plain pointers that own
-//   nothing, so parent <-> child never forms a reference cycle.
+// - Nodes are TRefObjects. A new node has count 0; every TRef that holds it
+//   owns one reference, and the node is destroyed when the last reference
+//   goes. Hold a document (or any node you keep) in a TRef.
+// - A node holds one reference to each of its children and attributes.
+//   Parent and sibling links are plain pointers that own nothing, so
+//   parent <-> child never forms a reference cycle.
 // - Accessors that return raw pointers (ParentNode, FirstChild, Item,
 //   SelectChild, ...) point into the tree: valid while the tree holds the node.
 //   To keep a node after it may leave the tree, put it in a TRef.
@@ -18,14 +18,17 @@
 //   documents nested a hundred thousand deep are safe.
 // - Operations that take a node (AppendChild, InsertChild, Insert, ...) take a
 //   TRef, so a fresh `new TXmlDText("x")` is freed if the operation throws.
-// - Freed nodes and lists keep their memory in a per-thread pool (at most
-//   32 MB) for the next document; nothing else about them changes.
+// - Freed nodes keep their memory in a per-thread pool (at most 32 MB) for
+//   the next document; nothing else about them changes.
+// - A tree belongs to one thread at a time; nodes of different trees may be
+//   used on different threads.
 //
 // Errors are wpe::Exception carrying the model's own (Russian) texts; reader
 // errors (EXmlReader) pass through loading unchanged.
 
 #include "util/Exception.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <istream>
@@ -81,16 +84,19 @@ public:
 
     // Takes one reference.
     void AddRef() noexcept { ++refCount_; }
-    // Gives one reference back; the last one destroys the object. Objects
-    // released while another is being destroyed are destroyed after it, in a
-    // loop, so tearing down a deep tree never recurses.
-    void Release() noexcept;
+    // Gives one reference back; the last one destroys the object.
+    void Release() noexcept
+    {
+        if (refCount_ > 1)
+            --refCount_;
+        else
+            delete this;
+    }
     // The number of references held.
     std::int32_t RefCount() const noexcept { return refCount_; }
 
-private:
+protected:
     std::int32_t refCount_ = 0;
-    TRefObject* nextToDestroy_ = nullptr; // link in the queue of deferred destruction
 };
 
 // A holder of one reference to a TRefObject (or nothing).
@@ -208,20 +214,76 @@ std::string XmlUnescape(std::string_view s);
 
 class TXmlDNode;
 class TXmlDElement;
+struct NodeListPair;
 class TXmlDAttribute;
+
+namespace xmldetail {
+// A node name shared by the nodes that carry it: the nodes of one loaded
+// document, and clones, share one copy of each tag and attribute name. Freed
+// with the last node that carries it (an atomic count, as nodes of one load
+// may end up in trees on different threads); the fixed names ("#text", ...)
+// are never counted.
+struct Name {
+    std::atomic<std::int32_t> refs; // < 0: a fixed name
+    std::string text;
+};
+// A reference to name for a new node (a name with no reference yet may be
+// passed: the node takes the first).
+struct SharedName {
+    Name* name;
+};
+// The fixed names of documents, texts, comments and CDATA sections.
+SharedName DocumentName();
+SharedName TextName();
+SharedName CommentName();
+SharedName CDataName();
+} // namespace xmldetail
+
+// Iteration over a chain of sibling nodes (raw pointers, owned by the tree).
+class TXmlDNodeIterator {
+public:
+    using value_type = TXmlDNode*;
+    using difference_type = std::ptrdiff_t;
+    TXmlDNodeIterator() = default;
+    explicit TXmlDNodeIterator(TXmlDNode* n) : n_(n) {}
+    TXmlDNode* operator*() const { return n_; }
+    inline TXmlDNodeIterator& operator++();
+    TXmlDNodeIterator operator++(int)
+    {
+        TXmlDNodeIterator old = *this;
+        ++*this;
+        return old;
+    }
+    bool operator==(const TXmlDNodeIterator&) const = default;
+
+private:
+    TXmlDNode* n_ = nullptr;
+};
+
+// The children or the attributes of a node, for range-for.
+class TXmlDNodeRange {
+public:
+    explicit TXmlDNodeRange(TXmlDNode* first) : first_(first) {}
+    TXmlDNodeIterator begin() const { return TXmlDNodeIterator(first_); }
+    TXmlDNodeIterator end() const { return {}; }
+
+private:
+    TXmlDNode* first_;
+};
 
 // ---- node lists ----
 
-// An ordered list of nodes that holds a reference to each; its items have
-// the list's owner as their ParentNode and are linked as siblings.
-class TXmlDNodeList : public TRefObject {
+// The children (or the attributes) of a node as an indexed list. The list
+// holds a reference to each item; its items have the list's owner as their
+// ParentNode and are linked as siblings. It lives as long as its owner.
+class TXmlDNodeList {
 public:
-    explicit TXmlDNodeList(TXmlDNode* owner) : owner_(owner) {}
-    ~TXmlDNodeList() override;
+    TXmlDNodeList(const TXmlDNodeList&) = delete;
+    TXmlDNodeList& operator=(const TXmlDNodeList&) = delete;
 
-    // The node whose children (or attributes) these are; null once it is gone.
+    // The node whose children (or attributes) these are.
     TXmlDNode* Owner() const { return owner_; }
-    int Count() const { return static_cast<int>(items_.size()); }
+    int Count() const;
     // The item at index; an index out of range raises an error.
     TXmlDNode* Item(int index) const;
     // Inserts node at index (-1 appends) and returns its index. A node that
@@ -245,36 +307,58 @@ public:
     // Removes every item, the last first.
     void Clear();
 
-    // Iteration over the items (raw pointers, owned by the list).
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    // Iteration over the items.
+    TXmlDNodeIterator begin() const { return TXmlDNodeIterator(Head()); }
+    TXmlDNodeIterator end() const { return {}; }
+
+protected:
+    TXmlDNodeList(TXmlDNode* owner, bool attributes) : owner_(owner), attributes_(attributes) {}
 
 private:
     friend class TXmlDNode;
+    friend struct NodeListPair;
+    TXmlDNode* Head() const;
     void CheckIndex(int index, int limit) const;
+    // Forgets the remembered count and position after the items changed.
+    void Invalidate() const
+    {
+        count_ = -1;
+        cursor_ = nullptr;
+    }
 
     TXmlDNode* owner_;
-    std::vector<TXmlDNode*, xmlpool::Allocator<TXmlDNode*>> items_; // each holds one reference
+    bool attributes_;
+    // Remembered by Count and Item, so that a loop over the indexes does
+    // not walk the chain from the start at every step.
+    mutable int count_ = -1;
+    mutable int cursorIndex_ = 0;
+    mutable TXmlDNode* cursor_ = nullptr;
 };
 
 // The attributes of an element, looked up by name.
 class TXmlDNamedNodeMap : public TXmlDNodeList {
-public:
+protected:
     using TXmlDNodeList::TXmlDNodeList;
+    friend struct NodeListPair;
 };
 
 // ---- nodes ----
 
+// Children and attributes are chains of sibling links held by the parent
+// (first item, and the first item's PreviousSibling link points at the last
+// one inside), so a node costs a few pointers and loading allocates no list
+// objects. The indexed lists of ChildNodes() and Attributes() are made on
+// first use and kept beside the node until it is destroyed.
 class TXmlDNode : public TRefObject {
 public:
     ~TXmlDNode() override;
 
-    XmlNodeType NodeType() const { return nodeType_; }
+    XmlNodeType NodeType() const { return static_cast<XmlNodeType>(bits_ & kTypeBits); }
     // The type name ("element", "text", ...).
-    const std::string& NodeTypeString() const { return XmlNodeTypeName(nodeType_); }
+    const std::string& NodeTypeString() const { return XmlNodeTypeName(NodeType()); }
     // The name fixed at creation: tag name, attribute name, PI target,
     // document type name, or "#document", "#text", "#cdata-section", "#comment".
-    const std::string& NodeName() const { return nodeName_; }
+    const std::string& NodeName() const { return name_->text; }
 
     // The value: attribute value, character data, PI data; empty for document,
     // document type and element.
@@ -297,16 +381,24 @@ public:
     virtual TRef<TXmlDNode> CloneNode() const = 0;
 
     TXmlDNode* ParentNode() const { return parent_; }
-    TXmlDNode* PreviousSibling() const { return prev_; }
+    TXmlDNode* PreviousSibling() const
+    {
+        return parent_ && parent_->HeadOf(InAttributes()) == this ? nullptr : prev_;
+    }
     TXmlDNode* NextSibling() const { return next_; }
-    // The child list, created on first use; lives as long as the node.
+    // The child list as an indexed list; lives as long as the node.
     TXmlDNodeList& ChildNodes() const;
-    // The attribute map, created on first use; lives as long as the node.
+    // The attribute map; lives as long as the node.
     TXmlDNamedNodeMap& Attributes() const;
-    TXmlDNode* FirstChild() const;
-    TXmlDNode* LastChild() const;
-    bool HasChildNodes() const { return children_ && children_->Count() > 0; }
-    bool HasAttributes() const { return attributes_ && attributes_->Count() > 0; }
+    // The children, and the attributes, for range-for (cheaper than the lists).
+    TXmlDNodeRange Children() const { return TXmlDNodeRange(firstChild_); }
+    TXmlDNodeRange AttributeNodes() const { return TXmlDNodeRange(firstAttr_); }
+    TXmlDNode* FirstChild() const { return firstChild_; }
+    TXmlDNode* LastChild() const { return firstChild_ ? firstChild_->prev_ : nullptr; }
+    bool HasChildNodes() const { return firstChild_ != nullptr; }
+    bool HasAttributes() const { return firstAttr_ != nullptr; }
+    // The first attribute named name exactly, or null.
+    TXmlDNode* FindAttribute(std::string_view name) const;
 
     // Inserts node among the children at index (-1 appends) and returns its
     // index. The parent's type decides which child types it takes (a refusal
@@ -345,26 +437,68 @@ public:
     void SaveToFile(const std::string& path) const;
 
 protected:
-    TXmlDNode(XmlNodeType type, std::string name) : nodeType_(type), nodeName_(std::move(name)) {}
+    TXmlDNode(XmlNodeType type, std::string name);
+    TXmlDNode(XmlNodeType type, xmldetail::SharedName name);
+    xmldetail::SharedName SharedNodeName() const { return {name_}; }
+    // Links a node that is in no list into a chain of owner, before `before`
+    // (null: at the end), taking a reference. No checks.
+    static void Link(TXmlDNode* owner, bool attributes, TXmlDNode* node, TXmlDNode* before) noexcept;
 
 private:
     friend class TXmlDNodeList;
+    friend class TXmlDNodeIterator;
+    friend class TreeBuilder;
     bool Accepts(XmlNodeType childType) const;
     void CheckNotAncestor(const TXmlDNode* node) const;
+    // The head of the children's or the attributes' chain.
+    TXmlDNode*& HeadOf(bool attributes) { return attributes ? firstAttr_ : firstChild_; }
+    TXmlDNode* HeadOf(bool attributes) const { return attributes ? firstAttr_ : firstChild_; }
+    bool InAttributes() const { return (bits_ & kInAttributes) != 0; }
+    bool HasLists() const { return (bits_ & kHasLists) != 0; }
+    // The number of children (walked when there are too many to count here).
+    int ChildCount() const;
+    void AddToChildCount(int delta);
+    // The item at index of that chain (index < its length), walking from
+    // whichever end is nearer when the count is known (count >= 0).
+    static TXmlDNode* Nth(TXmlDNode* head, int index, int count);
+    static int CountOf(const TXmlDNode* head);
+    static int PositionOf(const TXmlDNode* node);
+    // Unlinks a node from the chain it is in; the reference it held for the
+    // list is now the caller's.
+    static void Unlink(TXmlDNode* node) noexcept;
+    // Unlinks and releases every item of a chain, the last first.
+    void ClearChain(bool attributes) noexcept;
+    void ChainChanged() const;
+    NodeListPair& ListPair() const;
 
-    XmlNodeType nodeType_;
-    std::string nodeName_;
-    mutable TXmlDNodeList* children_ = nullptr;        // one reference, or null until used
-    mutable TXmlDNamedNodeMap* attributes_ = nullptr;  // one reference, or null until used
+    // The type, two flags and the number of children, in the space the
+    // reference count leaves: type, in its parent's attributes (not its
+    // children), ChildNodes() or Attributes() made for it, children counted
+    // up to a limit (kCountUnknown: past it, counted by walking).
+    static constexpr std::uint32_t kTypeBits = 0x0F;
+    static constexpr std::uint32_t kInAttributes = 0x10;
+    static constexpr std::uint32_t kHasLists = 0x20;
+    static constexpr int kCountShift = 8;
+    static constexpr std::uint32_t kCountUnknown = 0xFFFFFF;
+    mutable std::uint32_t bits_;
+    xmldetail::Name* name_;
     TXmlDNode* parent_ = nullptr;
-    TXmlDNode* prev_ = nullptr;
+    TXmlDNode* prev_ = nullptr; // the first item's points at the last item
     TXmlDNode* next_ = nullptr;
+    TXmlDNode* firstChild_ = nullptr;
+    TXmlDNode* firstAttr_ = nullptr;
 };
+
+inline TXmlDNodeIterator& TXmlDNodeIterator::operator++()
+{
+    n_ = n_->next_;
+    return *this;
+}
 
 // A document: the root of a tree. It may hold several elements.
 class TXmlDDocument : public TXmlDNode {
 public:
-    TXmlDDocument() : TXmlDNode(ntDocument, "#document") {}
+    TXmlDDocument() : TXmlDNode(ntDocument, xmldetail::DocumentName()) {}
     void SetNodeValue(const std::string& value) override;
     std::string Text() const override;
     void SetText(const std::string& text) override;
@@ -387,6 +521,7 @@ public:
 class TXmlDElement : public TXmlDNode {
 public:
     explicit TXmlDElement(std::string tagName) : TXmlDNode(ntElement, std::move(tagName)) {}
+    explicit TXmlDElement(xmldetail::SharedName tagName) : TXmlDNode(ntElement, tagName) {}
     const std::string& TagName() const { return NodeName(); }
     void SetNodeValue(const std::string& value) override;
     std::string Text() const override;
@@ -405,6 +540,10 @@ class TXmlDAttribute : public TXmlDNode {
 public:
     explicit TXmlDAttribute(std::string name, std::string value = {})
         : TXmlDNode(ntAttribute, std::move(name)), value_(std::move(value))
+    {
+    }
+    TXmlDAttribute(xmldetail::SharedName name, std::string value)
+        : TXmlDNode(ntAttribute, name), value_(std::move(value))
     {
     }
     const std::string& Name() const { return NodeName(); }
@@ -431,8 +570,8 @@ public:
     void SetText(const std::string& text) override { data_ = text; }
 
 protected:
-    TXmlDCharacterData(XmlNodeType type, std::string name, std::string data)
-        : TXmlDNode(type, std::move(name)), data_(std::move(data))
+    TXmlDCharacterData(XmlNodeType type, xmldetail::SharedName name, std::string data)
+        : TXmlDNode(type, name), data_(std::move(data))
     {
     }
 
@@ -442,19 +581,19 @@ private:
 
 class TXmlDComment : public TXmlDCharacterData {
 public:
-    explicit TXmlDComment(std::string data) : TXmlDCharacterData(ntComment, "#comment", std::move(data)) {}
+    explicit TXmlDComment(std::string data) : TXmlDCharacterData(ntComment, xmldetail::CommentName(), std::move(data)) {}
     TRef<TXmlDNode> CloneNode() const override;
 };
 
 // Character data; written escaped.
 class TXmlDText : public TXmlDCharacterData {
 public:
-    explicit TXmlDText(std::string data) : TXmlDCharacterData(ntText, "#text", std::move(data)) {}
+    explicit TXmlDText(std::string data) : TXmlDCharacterData(ntText, xmldetail::TextName(), std::move(data)) {}
     TRef<TXmlDNode> CloneNode() const override;
 
 protected:
-    TXmlDText(XmlNodeType type, std::string name, std::string data)
-        : TXmlDCharacterData(type, std::move(name), std::move(data))
+    TXmlDText(XmlNodeType type, xmldetail::SharedName name, std::string data)
+        : TXmlDCharacterData(type, name, std::move(data))
     {
     }
 };
@@ -462,7 +601,7 @@ protected:
 // Character data written unescaped inside "<![CDATA[" and "]]>".
 class TXmlDCDATASection : public TXmlDText {
 public:
-    explicit TXmlDCDATASection(std::string data) : TXmlDText(ntCDATASection, "#cdata-section", std::move(data)) {}
+    explicit TXmlDCDATASection(std::string data) : TXmlDText(ntCDATASection, xmldetail::CDataName(), std::move(data)) {}
     TRef<TXmlDNode> CloneNode() const override;
 };
 

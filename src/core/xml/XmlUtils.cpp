@@ -20,9 +20,9 @@ TRef<TXmlDAttribute> NewAttribute(std::string_view name, std::string_view value)
 
 std::string GetAttr(const TXmlDNode* node, std::string_view name)
 {
-    if (!node || !node->HasAttributes())
+    if (!node)
         return {};
-    TXmlDNode* a = node->Attributes().GetNamedItem(name);
+    TXmlDNode* a = node->FindAttribute(name);
     return a ? a->NodeValue() : std::string();
 }
 
@@ -30,7 +30,7 @@ void SetAttr(TXmlDNode* node, std::string_view name, std::string_view value)
 {
     if (!node)
         throw Exception("XML: Не задан узел");
-    TXmlDNode* a = node->Attributes().GetNamedItem(name);
+    TXmlDNode* a = node->FindAttribute(name);
     if (a)
         a->SetNodeValue(std::string(value));
     else

@@ -171,6 +171,23 @@ TEST_F(WebPartTest, OfTwoCommentsBeforeATagOnlyTheSecondGoesWithIt) {
     EXPECT_NE(text.find(Block("UNKNOWN", "<!--one-->\r\n</WebPart>")), std::string::npos) << text;
 }
 
+// A comment is named one code away from its neighbour; where that code folds
+// to another place ('`' after 'A', Cyrillic letters beside punctuation) it
+// must still stay by the tag, and the text must not change from save to save.
+TEST_F(WebPartTest, CommentStaysByATagWhoseLastLetterFoldsAway) {
+    Open(kAbTemplate);
+    for (const std::string tag : {"Media", "Zeta", "Data\x9c", "Foo\xe0"}) {
+        const std::string first =
+            ReadAndWrite("<WebPart><!--before--><Aa>y</Aa><!--x--><" + tag + ">z</" + tag + "><!--after--></WebPart>");
+        EXPECT_NE(first.find("<!--before-->\r\n<Aa>y</Aa>\r\n<!--x-->\r\n<" + tag + ">z</" + tag + ">\r\n<!--after-->"),
+                  std::string::npos)
+            << first;
+        const std::string second = ReadAndWrite(first);
+        EXPECT_EQ(second, first) << tag;
+        EXPECT_EQ(ReadAndWrite(second), second) << tag;
+    }
+}
+
 TEST_F(WebPartTest, OnlyChildCommentIsKeptInTheLastBlock) {
     Open(kAbTemplate);
     EXPECT_EQ(ReadAndWrite("<WebPart><!--alone--></WebPart>"),
