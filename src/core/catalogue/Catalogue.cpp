@@ -235,23 +235,19 @@ TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::st
     // One object per file name: an entry already known (now or from the
     // previous load) is refreshed in place, keeping its queued changes.
     TWPDataPtr entry;
-    auto [known, added] = byName_.try_emplace(fileName);
-    if (!added) {
+    if (auto known = byName_.find(fileName); known != byName_.end()) {
         entry = known->second;
     } else {
-        try {
-            if (auto old = previous_.empty() ? previous_.end() : previous_.find(fileName); old != previous_.end()) {
-                entry = old->second;
-                previous_.erase(old);
-            } else {
-                entry = std::make_shared<TWPData>();
-            }
-            entries_.push_back(entry);
-        } catch (...) {
-            byName_.erase(known);
-            throw;
+        if (auto old = previous_.empty() ? previous_.end() : previous_.find(fileName); old != previous_.end()) {
+            entry = old->second;
+            previous_.erase(old);
+        } else {
+            entry = std::make_shared<TWPData>();
+            entry->fileName = fileName;
         }
-        known->second = entry;
+        entries_.push_back(entry);
+        // The key views the entry's own name, which stays as it is.
+        byName_.emplace(entry->fileName, entry);
     }
     // Every listed field is replaced; queued changes and list memberships stay.
     auto take = [this](TPartField field, std::string& out) {
@@ -260,7 +256,6 @@ TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::st
         else
             out.clear();
     };
-    entry->fileName = fileName;
     take(TPartField::Title, entry->title);
     if (scan_.Found(TPartField::Title) && entry->title.empty())
         entry->title = NameWithoutExt(fileName);

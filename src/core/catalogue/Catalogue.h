@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -165,9 +166,10 @@ private:
     std::string programDir_;
     std::string storageDir_;
     std::vector<TWPDataPtr> entries_;
-    std::unordered_map<std::string, TWPDataPtr> byName_;
+    // By file name; the keys view the entries' own names (see TWPData).
+    std::unordered_map<std::string_view, TWPDataPtr> byName_;
     // Entries of the previous load, reclaimed by file name while loading.
-    std::unordered_map<std::string, TWPDataPtr> previous_;
+    std::unordered_map<std::string_view, TWPDataPtr> previous_;
     std::vector<TWPDataPtr> searchResults_;
     std::string lastSearch_;
     TCatDataPtr rootList_;

@@ -81,6 +81,8 @@ private:
 
 // The catalogue entry of one web part file; the file name is its identity.
 struct TWPData {
+    // A catalogue finds its entries by this name; it never changes while the
+    // entry is in one.
     std::string fileName;
     std::string title;
     std::string description;
