@@ -1,10 +1,10 @@
 #include "catalogue/Catalogue.h"
 
 #include "catalogue/CatalogueText.h"
-#include "skin/TagParser.h"
 #include "util/Dialogs.h"
 #include "util/Errors.h"
 #include "util/Exception.h"
+#include "util/FastStrings.h"
 #include "util/Files.h"
 #include "util/Paths.h"
 
@@ -90,31 +90,45 @@ void RemoveByLanguage(TCatTree& tree, const char* code, bool keepEmpty)
     });
 }
 
-// The whole content of a web part file. Fails as the tag parser does for a
-// missing or too short file, and refuses files that are not regular or
-// larger than any web part.
-std::string ReadWebPartFile(const std::string& fileName)
+// The whole content of a web part file, into text. Fails as the tag parser
+// does for a missing or too short file, and refuses files that are not
+// regular or larger than any web part.
+void ReadWebPartFile(const std::string& fileName, std::string& text)
 {
-    std::string text;
     try {
-        text = ReadWholeFile(fileName, kMaxWebPartFileSize);
+        ReadWholeFileInto(fileName, kMaxWebPartFileSize, text);
     } catch (const FileTooLarge&) {
         throw Exception(fileName + " is too large for a web part");
     }
     if (text.size() < 7)
         RaiseErrorFmt(kErrInit, "Incorrect xml file " + fileName);
-    return text;
 }
 
-// The parser's GetText, without the entity pass when there is no '&' to
-// decode: every entity starts with one, so the result is the same, and most
-// texts of a web part have none.
-std::string TextOfCurrentTag(const TTagParser& parser)
+// A hash of the name upper-cased as SameNoCase compares file names: names
+// equal without case hash equal.
+std::uint64_t FoldedNameHash(std::string_view name)
 {
-    std::string text = StripCData(parser.GetInnerText());
-    if (text.find('&') != std::string::npos)
-        text = DecodeEntities(text);
-    return text;
+    const unsigned char* up = UpCaseTable();
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : name)
+        h = (h ^ up[c]) * 1099511628211ull;
+    return h;
+}
+
+// Every category node below parent (null: the whole tree), in tree order.
+// Web part nodes have no children, so only categories are descended into.
+template <typename Visit>
+void ForEachCategory(const TCatTree& tree, const TCatNode* parent, const Visit& visit)
+{
+    const size_t count = tree.Count(parent);
+    for (size_t i = 0; i < count; ++i) {
+        TCatNode* n = tree.Child(parent, i);
+        if (!n->IsCategory())
+            continue;
+        visit(n);
+        if (n->HasChildren())
+            ForEachCategory(tree, n, visit);
+    }
 }
 
 // Names of the entries of a folder that are not folders, sorted by name as
@@ -176,18 +190,19 @@ std::string TCatalogue::NextNewCategoryName()
     return "NewCategory_" + std::to_string(newCategoryCounter_++);
 }
 
-TCatNode* TCatalogue::FindOrAddCategory(TCatTree& tree, TCatNode* parent, const std::string& name)
+TCatNode* TCatalogue::FindOrAddCategory(TCatTree& tree, TCatNode* parent, std::string_view name)
 {
     if (TCatNode* found = tree.FindCategoryChild(parent, name))
         return found;
-    return tree.AddCategory(parent, name, NewCatData());
+    return tree.AddCategory(parent, std::string(name), NewCatData());
 }
 
 void TCatalogue::PruneCategoryLists()
 {
     std::unordered_map<const TCatData*, TCatDataPtr> kept;
-    browse_.ForEach([&](TCatNode* n) {
-        if (n->IsCategory() && n->CatData())
+    kept.reserve(lists_.size());
+    ForEachCategory(browse_, nullptr, [&](TCatNode* n) {
+        if (n->CatData())
             kept.emplace(n->CatData(), n->CatDataLink());
     });
     lists_.swap(kept);
@@ -197,70 +212,95 @@ void TCatalogue::PruneCategoryLists()
 
 TCatalogue::EntryRead TCatalogue::ReadEntry(const std::string& fileName)
 {
-    TTagParser parser(ReadWebPartFile(fileName));
-    auto textOf = [&parser](const char* tag, std::string& out) {
-        parser.Reset();
-        if (!parser.Find(tag))
-            return false;
-        out = TextOfCurrentTag(parser);
-        return true;
-    };
+    EntryRead result;
+    result.entry = ReadInto(fileName, result.paths);
+    return result;
+}
 
-    parser.Reset();
-    if (!parser.Find("WebPart"))
+// ReadEntry, with the paths written into a list the caller may reuse.
+TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::string>& paths)
+{
+    ReadWebPartFile(fileName, fileText_);
+    scan_.Scan(fileText_);
+    if (!scan_.IsWebPart())
         throw Exception(fileName + " is not a WebPart!");
 
-    TWPData fresh;
-    fresh.fileName = fileName;
-    if (textOf("Title", fresh.title) && fresh.title.empty())
-        fresh.title = NameWithoutExt(fileName);
-    textOf("Description", fresh.description);
-    textOf("Language", fresh.language);
-    textOf("Popularity", fresh.popularity);
-    textOf("LastModified", fresh.lastModified);
-    textOf("Zone", fresh.zone);
-
-    EntryRead result;
-    parser.Reset();
-    while (parser.Find("Category"))
-        result.paths.push_back(JoinCategoryPath(SplitCategoryPath(TextOfCurrentTag(parser))));
-    if (result.paths.empty())
-        result.paths.emplace_back();
+    const size_t categories = scan_.CategoryCount();
+    paths.resize(std::max<size_t>(categories, 1));
+    if (categories == 0)
+        paths[0].clear();
+    for (size_t i = 0; i < categories; ++i)
+        NormalizeCategoryPath(scan_.CategoryText(i), paths[i]);
 
     // One object per file name: an entry already known (now or from the
     // previous load) is refreshed in place, keeping its queued changes.
     TWPDataPtr entry;
-    if (auto it = byName_.find(fileName); it != byName_.end()) {
-        entry = it->second;
+    if (auto known = byName_.find(fileName); known != byName_.end()) {
+        entry = known->second;
     } else {
-        if (auto old = previous_.find(fileName); old != previous_.end()) {
+        if (auto old = previous_.empty() ? previous_.end() : previous_.find(fileName); old != previous_.end()) {
             entry = old->second;
             previous_.erase(old);
         } else {
             entry = std::make_shared<TWPData>();
+            entry->fileName = fileName;
         }
         entries_.push_back(entry);
-        byName_.emplace(fileName, entry);
+        // The key views the entry's own name, which stays as it is.
+        byName_.emplace(entry->fileName, entry);
     }
-    fresh.operations = std::move(entry->operations);
-    fresh.modified = entry->modified;
-    fresh.lists = std::move(entry->lists);
-    *entry = std::move(fresh);
-    result.entry = entry;
-    return result;
+    // Every listed field is replaced; queued changes and list memberships stay.
+    auto take = [this](TPartField field, std::string& out) {
+        if (scan_.Found(field))
+            out.assign(scan_.Text(field));
+        else
+            out.clear();
+    };
+    take(TPartField::Title, entry->title);
+    if (scan_.Found(TPartField::Title) && entry->title.empty())
+        entry->title = NameWithoutExt(fileName);
+    take(TPartField::Description, entry->description);
+    take(TPartField::Language, entry->language);
+    take(TPartField::Popularity, entry->popularity);
+    take(TPartField::LastModified, entry->lastModified);
+    take(TPartField::Zone, entry->zone);
+    return entry;
 }
 
 void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree)
 {
+    PlaceEntry(entry, paths, tree, false);
+}
+
+// With onlyItself set the caller knows that no other entry's node can equal
+// one of this entry's (see LoadCatalogue), so only the nodes placed in this
+// call need looking at, not the level's index.
+void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree,
+                            bool onlyItself)
+{
+    placedUnder_.clear();
     for (const std::string& path : paths) {
+        // The names of the path (as SplitCategoryPath gives them), at most
+        // kMaxCategoryDepth deep.
         TCatNode* node = nullptr;
-        std::vector<std::string> names = SplitCategoryPath(path);
-        if (names.size() > kMaxCategoryDepth)
-            names.resize(kMaxCategoryDepth);
-        for (const std::string& name : names)
-            node = FindOrAddCategory(tree, node, name);
-        if (tree.HasWebPartChild(node, entry->title, entry->fileName))
+        size_t depth = 0;
+        for (size_t start = 0; start < path.size() && depth < kMaxCategoryDepth;) {
+            size_t slash = path.find('/', start);
+            if (slash == std::string::npos)
+                slash = path.size();
+            if (slash > start) {
+                node = FindOrAddCategory(tree, node, std::string_view(path).substr(start, slash - start));
+                ++depth;
+            }
+            start = slash + 1;
+        }
+        if (onlyItself) {
+            if (std::find(placedUnder_.begin(), placedUnder_.end(), node) != placedUnder_.end())
+                continue;
+            placedUnder_.push_back(node);
+        } else if (tree.HasWebPartChild(node, entry->title, entry->fileName)) {
             continue;
+        }
         tree.AddWebPart(node, entry);
         if (!node) {
             rootList_->Add(entry);
@@ -286,17 +326,42 @@ void TCatalogue::ResetForLoad()
     rootList_->Clear();
 }
 
+// Stable by title, CompareWithCase. The entries lie all over the heap; a
+// key of each title's first bytes decides most compares without a visit.
 void TCatalogue::SortEntries()
 {
-    std::stable_sort(entries_.begin(), entries_.end(), [](const TWPDataPtr& a, const TWPDataPtr& b) {
-        return CompareWithCase(a->title, b->title) < 0;
+    struct Keyed {
+        std::uint64_t high, low;
+        size_t index;
+    };
+    std::vector<Keyed> keyed(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const std::string& title = entries_[i]->title;
+        keyed[i] = {NoCasePrefixKey(title), NoCasePrefixKey(title, 8, 8), i};
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return CompareWithCase(entries_[a.index]->title, entries_[b.index]->title) < 0;
     });
+    std::vector<TWPDataPtr> sorted;
+    sorted.reserve(entries_.size());
+    for (const Keyed& k : keyed)
+        sorted.push_back(std::move(entries_[k.index]));
+    entries_.swap(sorted);
 }
 
+// Categories first, then by text without case; stable.
 void TCatalogue::SortTree(TCatTree& tree)
 {
-    tree.SortChildren(
+    tree.SortChildrenByKey(
         nullptr,
+        [](const TCatNode* n) {
+            return TCatTree::SortKey{(n->IsCategory() ? 0 : std::uint64_t(1) << 56) | NoCasePrefixKey(n->Text(), 7),
+                                     NoCasePrefixKey(n->Text(), 8, 7)};
+        },
         [](const TCatNode* a, const TCatNode* b) {
             if (a->Kind() != b->Kind())
                 return a->IsCategory();
@@ -322,13 +387,30 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const TLoadProgres
     const std::vector<std::string> names = ListStorage(storageDir_);
     entries_.reserve(names.size());
     byName_.reserve(names.size());
-    for (const std::string& name : names) {
+    // The tree has no web part nodes now. Two entries can only meet in a
+    // duplicate check when their file names are equal without case (names
+    // that differ in case only, on a disk that tells them apart); every other
+    // entry needs checking against its own nodes only.
+    std::vector<std::pair<std::uint64_t, size_t>> foldedNames;
+    foldedNames.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        if (IsWebPartFileName(names[i]))
+            foldedNames.emplace_back(FoldedNameHash(names[i]), i);
+    std::sort(foldedNames.begin(), foldedNames.end());
+    std::vector<bool> mayHaveTwin(names.size(), false);
+    for (size_t k = 1; k < foldedNames.size(); ++k)
+        if (foldedNames[k].first == foldedNames[k - 1].first)
+            mayHaveTwin[foldedNames[k].second] = mayHaveTwin[foldedNames[k - 1].second] = true;
+
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         if (!IsWebPartFileName(name))
             continue;
-        const std::string path = storageDir_ + name;
+        std::string& path = pathText_;
+        path.assign(storageDir_).append(name);
         try {
-            EntryRead read = ReadEntry(path);
-            PlaceEntry(read.entry, read.paths, browse_);
+            const TWPDataPtr entry = ReadInto(path, paths_);
+            PlaceEntry(entry, paths_, browse_, !mayHaveTwin[i]);
             if (progress)
                 progress(path);
         } catch (const std::exception&) {
@@ -393,8 +475,8 @@ void TCatalogue::ApplyFilter(int mask, TCatTree& tree)
 
 void TCatalogue::ExpandSaved(TCatTree& tree)
 {
-    tree.ForEach([](TCatNode* n) {
-        if (n->IsCategory() && n->CatData() && n->CatData()->expanded)
+    ForEachCategory(tree, nullptr, [](TCatNode* n) {
+        if (n->CatData() && n->CatData()->expanded)
             n->expanded = true;
     });
 }

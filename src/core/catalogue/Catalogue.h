@@ -9,11 +9,13 @@
 
 #include "catalogue/CatalogueData.h"
 #include "catalogue/CatalogueTree.h"
+#include "catalogue/WebPartScan.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -150,10 +152,12 @@ public:
                                     bool wrap);
 
 private:
+    TWPDataPtr ReadInto(const std::string& fileName, std::vector<std::string>& paths);
+    void PlaceEntry(const TWPDataPtr& entry, const std::vector<std::string>& paths, TCatTree& tree, bool onlyItself);
     void ResetForLoad();
     void SortEntries();
     static void SortTree(TCatTree& tree);
-    TCatNode* FindOrAddCategory(TCatTree& tree, TCatNode* parent, const std::string& name);
+    TCatNode* FindOrAddCategory(TCatTree& tree, TCatNode* parent, std::string_view name);
     void PruneCategoryLists();
     struct OutlineState;
     void ReadOutline(TCatTree& tree, const TXmlDNode* outline, int level, OutlineState& state);
@@ -162,9 +166,10 @@ private:
     std::string programDir_;
     std::string storageDir_;
     std::vector<TWPDataPtr> entries_;
-    std::unordered_map<std::string, TWPDataPtr> byName_;
+    // By file name; the keys view the entries' own names (see TWPData).
+    std::unordered_map<std::string_view, TWPDataPtr> byName_;
     // Entries of the previous load, reclaimed by file name while loading.
-    std::unordered_map<std::string, TWPDataPtr> previous_;
+    std::unordered_map<std::string_view, TWPDataPtr> previous_;
     std::vector<TWPDataPtr> searchResults_;
     std::string lastSearch_;
     TCatDataPtr rootList_;
@@ -172,6 +177,12 @@ private:
     int newCategoryCounter_ = 0;
     TCatTree browse_;
     TCatTree edit_;
+    // Kept between files so that a load reuses their memory.
+    TWebPartScan scan_;
+    std::string fileText_;
+    std::string pathText_;
+    std::vector<std::string> paths_;
+    std::vector<const TCatNode*> placedUnder_;
 };
 
 } // namespace wpe

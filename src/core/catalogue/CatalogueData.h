@@ -2,6 +2,7 @@
 // The catalogue's records: one entry per stored web part file, the queued
 // category changes of an entry, and the list of entries of one category.
 
+#include <cstddef>
 #include <deque>
 #include <memory>
 #include <string>
@@ -20,8 +21,68 @@ struct TOperation {
     bool operator==(const TOperation&) const = default;
 };
 
+// The queued changes of one entry, first in, first out. Read as a
+// std::deque; it takes no memory while empty, which most entries stay (a
+// catalogue holds one per stored part).
+class TOperationQueue {
+public:
+    using Queue = std::deque<TOperation>;
+
+    TOperationQueue() = default;
+    TOperationQueue(const Queue& queue) { *this = queue; }
+    TOperationQueue(const TOperationQueue& other) { *this = other.queue(); }
+    TOperationQueue(TOperationQueue&&) noexcept = default;
+    TOperationQueue& operator=(const TOperationQueue& other)
+    {
+        if (this != &other)
+            *this = other.queue();
+        return *this;
+    }
+    TOperationQueue& operator=(TOperationQueue&&) noexcept = default;
+    TOperationQueue& operator=(const Queue& queue)
+    {
+        if (queue.empty())
+            queue_.reset();
+        else if (queue_)
+            *queue_ = queue;
+        else
+            queue_ = std::make_unique<Queue>(queue);
+        return *this;
+    }
+
+    const Queue& queue() const { return queue_ ? *queue_ : Empty(); }
+    operator const Queue&() const { return queue(); }
+
+    bool empty() const { return !queue_ || queue_->empty(); }
+    size_t size() const { return queue_ ? queue_->size() : 0; }
+    const TOperation& front() const { return queue_->front(); }
+    const TOperation& back() const { return queue_->back(); }
+    Queue::const_iterator begin() const { return queue().begin(); }
+    Queue::const_iterator end() const { return queue().end(); }
+    void push_back(TOperation op)
+    {
+        if (!queue_)
+            queue_ = std::make_unique<Queue>();
+        queue_->push_back(std::move(op));
+    }
+    void clear() { queue_.reset(); }
+
+    friend bool operator==(const TOperationQueue& a, const TOperationQueue& b) { return a.queue() == b.queue(); }
+    friend bool operator==(const TOperationQueue& a, const Queue& b) { return a.queue() == b; }
+
+private:
+    static const Queue& Empty()
+    {
+        static const Queue empty;
+        return empty;
+    }
+    std::unique_ptr<Queue> queue_;
+};
+
 // The catalogue entry of one web part file; the file name is its identity.
 struct TWPData {
+    // A catalogue finds its entries by this name; it never changes while the
+    // entry is in one.
     std::string fileName;
     std::string title;
     std::string description;
@@ -29,7 +90,7 @@ struct TWPData {
     std::string lastModified;
     std::string popularity;
     std::string zone;
-    std::deque<TOperation> operations;  // first in, first out
+    TOperationQueue operations;
     bool modified = false;
     // The category lists that hold this entry; kept by TCatData, read only.
     std::vector<const TCatData*> lists;

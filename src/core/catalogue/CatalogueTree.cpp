@@ -4,9 +4,10 @@
 #include "util/FastStrings.h"
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 namespace wpe {
 
@@ -16,11 +17,29 @@ namespace wpe {
 namespace {
 
 // Hashing and equality that fold the same bytes the lookups ignore: a-z for
-// names and titles, the code page's letters for file names.
+// names and titles, the code page's letters for file names. Tables, because
+// the load hashes every title and path and a call per byte costs more than
+// the hashing itself.
+struct AsciiFold {
+    unsigned char up[256];
+    AsciiFold()
+    {
+        for (int c = 0; c < 256; ++c)
+            up[c] = static_cast<unsigned char>(AsciiUpperChar(static_cast<char>(c)));
+    }
+};
+
+const unsigned char* asciiFold()
+{
+    static const AsciiFold table;
+    return table.up;
+}
+
 size_t HashAscii(std::string_view s, size_t h = 1469598103934665603ull)
 {
+    const unsigned char* up = asciiFold();
     for (unsigned char c : s)
-        h = (h ^ static_cast<unsigned char>(AsciiUpperChar(static_cast<char>(c)))) * 1099511628211ull;
+        h = (h ^ up[c]) * 1099511628211ull;
     return h;
 }
 
@@ -31,8 +50,9 @@ size_t HashAnsi(std::string_view s, size_t h)
     constexpr size_t kTail = 24;
     if (s.size() > kTail)
         s.remove_prefix(s.size() - kTail);
+    const unsigned char* up = UpCaseTable();
     for (unsigned char c : s)
-        h = (h ^ UpCase(c)) * 1099511628211ull;
+        h = (h ^ up[c]) * 1099511628211ull;
     return h;
 }
 
@@ -54,33 +74,81 @@ struct WebPartKey {
 } // namespace
 
 struct TCatNode::ChildIndex {
-    struct KeyHash {
-        using is_transparent = void;
-        size_t operator()(const WebPartKey& k) const { return HashAnsi(k.fileName, HashAscii(k.title)); }
-        size_t operator()(const TCatNode* n) const { return (*this)(KeyOf(n)); }
-    };
-    struct KeyEq {
-        using is_transparent = void;
-        static bool Same(const WebPartKey& a, const WebPartKey& b)
-        {
-            return SameAsciiCaseless(a.title, b.title) && SameNoCase(a.fileName, b.fileName);
-        }
-        bool operator()(const TCatNode* a, const TCatNode* b) const { return Same(KeyOf(a), KeyOf(b)); }
-        bool operator()(const WebPartKey& a, const TCatNode* b) const { return Same(a, KeyOf(b)); }
-        bool operator()(const TCatNode* a, const WebPartKey& b) const { return Same(KeyOf(a), b); }
-    };
+    static bool Same(const WebPartKey& a, const WebPartKey& b)
+    {
+        return SameAsciiCaseless(a.title, b.title) && SameNoCase(a.fileName, b.fileName);
+    }
     static WebPartKey KeyOf(const TCatNode* n) { return {n->Text(), n->Entry()->fileName}; }
+    static size_t HashOf(const WebPartKey& k)
+    {
+        size_t h = HashAnsi(k.fileName, HashAscii(k.title));
+        // Spread the high bits into the low ones the table's mask keeps.
+        h ^= h >> 32;
+        h *= 0x9E3779B97F4A7C15ull;
+        return h ^ (h >> 29);
+    }
+
+    // Web part children by title and file name: open addressing over the
+    // stored hashes, so a probe compares numbers and visits a node (they lie
+    // all over the heap) only when its hash matches.
+    class WebPartSet {
+    public:
+        bool Contains(size_t hash, const WebPartKey& key) const
+        {
+            if (slots_.empty())
+                return false;
+            const size_t mask = slots_.size() - 1;
+            for (size_t i = hash & mask;; i = (i + 1) & mask) {
+                const Slot& slot = slots_[i];
+                if (!slot.node)
+                    return false;
+                if (slot.hash == hash && Same(key, KeyOf(slot.node)))
+                    return true;
+            }
+        }
+        void Insert(size_t hash, const TCatNode* node)
+        {
+            if ((count_ + 1) * 4 > slots_.size() * 3)
+                Grow();
+            Place(hash, node);
+            ++count_;
+        }
+
+    private:
+        struct Slot {
+            size_t hash;
+            const TCatNode* node;  // null: empty
+        };
+        void Place(size_t hash, const TCatNode* node)
+        {
+            const size_t mask = slots_.size() - 1;
+            size_t i = hash & mask;
+            while (slots_[i].node)
+                i = (i + 1) & mask;
+            slots_[i] = {hash, node};
+        }
+        void Grow()
+        {
+            std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2, Slot{0, nullptr});
+            old.swap(slots_);
+            for (const Slot& slot : old)
+                if (slot.node)
+                    Place(slot.hash, slot.node);
+        }
+        std::vector<Slot> slots_;
+        size_t count_ = 0;
+    };
 
     // The names view the nodes' texts; any change of a text drops the index.
     std::unordered_map<std::string_view, TCatNode*, NameHash, NameEq> categories;  // first of each name
-    std::unordered_set<const TCatNode*, KeyHash, KeyEq> webParts;
+    WebPartSet webParts;
 
     void Note(TCatNode* child)
     {
         if (child->IsCategory())
             categories.emplace(child->Text(), child);
         else if (child->Entry())
-            webParts.insert(child);
+            webParts.Insert(HashOf(KeyOf(child)), child);
     }
 };
 
@@ -140,7 +208,39 @@ TCatNode::ChildIndex& TCatNode::Index_() const
 
 // ---- Tree
 
-TCatTree::TCatTree() : root_(new TCatNode(this, nullptr)) {}
+void TCatNode::Deleter::operator()(TCatNode* n) const
+{
+    TCatTree* tree = n->tree_;
+    n->~TCatNode();
+    tree->ReleaseNode(n);
+}
+
+TCatNode::Owned TCatTree::NewNode(TCatNode* parent)
+{
+    static_assert(alignof(TCatNode) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__ && sizeof(TCatNode) >= sizeof(void*));
+    void* memory;
+    if (freeNodes_) {
+        memory = freeNodes_;
+        freeNodes_ = *static_cast<void**>(freeNodes_);
+    } else {
+        if (blockUsed_ == blockCapacity_) {
+            blockCapacity_ = std::min<size_t>(blockCapacity_ == 0 ? 8 : blockCapacity_ * 2, 1024);
+            nodeBlocks_.emplace_back(new unsigned char[blockCapacity_ * sizeof(TCatNode)]);
+            blockUsed_ = 0;
+        }
+        memory = nodeBlocks_.back().get() + blockUsed_++ * sizeof(TCatNode);
+    }
+    return TCatNode::Owned(new (memory) TCatNode(this, parent));
+}
+
+void TCatTree::ReleaseNode(TCatNode* node)
+{
+    void* memory = node;
+    *static_cast<void**>(memory) = freeNodes_;
+    freeNodes_ = memory;
+}
+
+TCatTree::TCatTree() : root_(NewNode(nullptr)) {}
 TCatTree::~TCatTree() = default;
 
 TCatNode* TCatTree::Container(const TCatNode* parent) const
@@ -230,7 +330,7 @@ TCatNode* TCatTree::Insert(TCatNode* owner, TCatNode::Owned node, size_t index)
 TCatNode* TCatTree::AddCategory(TCatNode* parent, std::string name, TCatDataPtr data, size_t index)
 {
     TCatNode* owner = Container(parent);
-    TCatNode::Owned node(new TCatNode(this, owner));
+    TCatNode::Owned node = NewNode(owner);
     node->text_ = std::move(name);
     node->kind_ = TNodeKind::Category;
     node->catData_ = std::move(data);
@@ -240,7 +340,7 @@ TCatNode* TCatTree::AddCategory(TCatNode* parent, std::string name, TCatDataPtr 
 TCatNode* TCatTree::AddWebPart(TCatNode* parent, TWPDataPtr entry, size_t index)
 {
     TCatNode* owner = Container(parent);
-    TCatNode::Owned node(new TCatNode(this, owner));
+    TCatNode::Owned node = NewNode(owner);
     node->text_ = entry ? entry->title : std::string();
     node->kind_ = TNodeKind::WebPart;
     node->entry_ = std::move(entry);
@@ -289,7 +389,7 @@ void TCatTree::CopyChildren(const TCatNode* from, TCatNode* to)
 {
     to->children_.reserve(from->children_.size());
     for (const auto& child : from->children_) {
-        TCatNode::Owned copy(new TCatNode(this, to));
+        TCatNode::Owned copy = NewNode(to);
         copy->text_ = child->text_;
         copy->kind_ = child->kind_;
         copy->catData_ = child->catData_;
@@ -346,7 +446,37 @@ void TCatTree::SortChildren(TCatNode* parent,
                 SortChildren(child.get(), less, true);
 }
 
-TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, const std::string& name) const
+void TCatTree::SortChildrenByKey(TCatNode* parent, const std::function<SortKey(const TCatNode*)>& key,
+                                 const std::function<bool(const TCatNode*, const TCatNode*)>& tieLess, bool recursive)
+{
+    TCatNode* owner = Container(parent);
+    auto& children = owner->children_;
+    struct Keyed {
+        SortKey key;
+        size_t index;
+    };
+    std::vector<Keyed> keyed(children.size());
+    for (size_t i = 0; i < children.size(); ++i)
+        keyed[i] = {key(children[i].get()), i};
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return tieLess(children[a.index].get(), children[b.index].get());
+    });
+    std::vector<TCatNode::Owned> sorted;
+    sorted.reserve(children.size());
+    for (const Keyed& k : keyed)
+        sorted.push_back(std::move(children[k.index]));
+    children.swap(sorted);
+    owner->InvalidateIndex();
+    owner->Renumber();
+    if (recursive)
+        for (const auto& child : children)
+            if (!child->children_.empty())
+                SortChildrenByKey(child.get(), key, tieLess, true);
+}
+
+TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, std::string_view name) const
 {
     const TCatNode* owner = Container(parent);
     // Small levels are scanned; an index pays off only for large ones.
@@ -357,11 +487,11 @@ TCatNode* TCatTree::FindCategoryChild(const TCatNode* parent, const std::string&
         return nullptr;
     }
     auto& index = owner->Index_();
-    auto it = index.categories.find(std::string_view(name));
+    auto it = index.categories.find(name);
     return it == index.categories.end() ? nullptr : it->second;
 }
 
-bool TCatTree::HasWebPartChild(const TCatNode* parent, const std::string& title, const std::string& fileName) const
+bool TCatTree::HasWebPartChild(const TCatNode* parent, std::string_view title, std::string_view fileName) const
 {
     const TCatNode* owner = Container(parent);
     if (owner->children_.size() < 16 && !owner->index_) {
@@ -371,8 +501,8 @@ bool TCatTree::HasWebPartChild(const TCatNode* parent, const std::string& title,
                 return true;
         return false;
     }
-    const auto& parts = owner->Index_().webParts;
-    return parts.find(WebPartKey{title, fileName}) != parts.end();
+    const WebPartKey key{title, fileName};
+    return owner->Index_().webParts.Contains(TCatNode::ChildIndex::HashOf(key), key);
 }
 
 } // namespace wpe

@@ -7,9 +7,11 @@
 #include "catalogue/CatalogueData.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wpe {
@@ -54,7 +56,8 @@ private:
 
     TCatNode(TCatTree* tree, TCatNode* parent);
     ~TCatNode();
-    struct Deleter { void operator()(TCatNode* n) const { delete n; } };
+    // Nodes live in their tree's blocks; a node's memory goes back there.
+    struct Deleter { void operator()(TCatNode* n) const; };
     using Owned = std::unique_ptr<TCatNode, Deleter>;
 
     void InvalidateIndex();
@@ -122,18 +125,41 @@ public:
     void SortChildren(TCatNode* parent, const std::function<bool(const TCatNode*, const TCatNode*)>& less,
                       bool recursive);
 
+    // SortChildren for an order that a key per node mostly decides: nodes
+    // with different keys go by key, equal keys by tieLess. The key must
+    // agree with the order (a smaller key only for a node that comes first);
+    // comparing keys spares following the pointers of large levels.
+    struct SortKey {
+        std::uint64_t high = 0, low = 0;
+        auto operator<=>(const SortKey&) const = default;
+    };
+    void SortChildrenByKey(TCatNode* parent, const std::function<SortKey(const TCatNode*)>& key,
+                           const std::function<bool(const TCatNode*, const TCatNode*)>& tieLess, bool recursive);
+
     // First category child of parent whose name equals name ASCII-caseless.
     // Constant time on average: large levels are indexed.
-    TCatNode* FindCategoryChild(const TCatNode* parent, const std::string& name) const;
+    TCatNode* FindCategoryChild(const TCatNode* parent, std::string_view name) const;
     // Whether parent has a web part child with this title (ASCII-caseless)
     // whose entry has this file name (without case). Indexed like the above.
-    bool HasWebPartChild(const TCatNode* parent, const std::string& title, const std::string& fileName) const;
+    bool HasWebPartChild(const TCatNode* parent, std::string_view title, std::string_view fileName) const;
 
 private:
     TCatNode* Container(const TCatNode* parent) const;
     TCatNode* Insert(TCatNode* owner, TCatNode::Owned node, size_t index);
     void CopyChildren(const TCatNode* from, TCatNode* to);
 
+    friend struct TCatNode::Deleter;
+    TCatNode::Owned NewNode(TCatNode* parent);
+    void ReleaseNode(TCatNode* node);
+
+    // Nodes are carved from blocks the tree owns and reused through a free
+    // list: a large catalogue makes and drops hundreds of thousands of them,
+    // and one allocation each made building and freeing them the slow part.
+    // Declared before root_, so they outlive every node.
+    std::vector<std::unique_ptr<unsigned char[]>> nodeBlocks_;
+    size_t blockCapacity_ = 0;  // nodes in the last block
+    size_t blockUsed_ = 0;      // of them handed out
+    void* freeNodes_ = nullptr;
     TCatNode::Owned root_;
 };
 

@@ -309,6 +309,11 @@ unsigned char UpCase(unsigned char c)
     return kFold[c];
 }
 
+const unsigned char* UpCaseTable()
+{
+    return kFold.data();
+}
+
 std::size_t FindPos(std::string_view pattern, std::string_view text, bool caseSensitive, bool forward,
                     std::size_t start)
 {

@@ -14,6 +14,8 @@ namespace wpe {
 // 0xC0-0xDF, and the other 1251 letters (e.g. 0xB8 to 0xA8, 0xB3 to 0xB2,
 // 0x9A to 0x8A). Every other byte maps to itself. Fixed for the process.
 unsigned char UpCase(unsigned char c);
+// The same as a table of 256 bytes, for loops over many bytes.
+const unsigned char* UpCaseTable();
 
 // Position of pattern in text, or 0. An empty pattern or one longer than the
 // text gives 0.

@@ -253,10 +253,12 @@ std::string ReadWholeFile(std::string_view fileName)
     return readAll(f.get(), ec ? 0 : size, fileName);
 }
 
-std::string ReadWholeFile(std::string_view fileName, std::uintmax_t maxSize)
+namespace {
+
+// ReadWholeFile with a size limit, each check on its own: what tells a
+// missing file from a busy or refused one when the file cannot be opened.
+std::string readLimitedByPath(std::string_view fileName, std::uintmax_t maxSize)
 {
-    if (fileName.empty())
-        RaiseErrorFmt(kErrFileNotFound, fileName);
     const fs::path path = toPath(fileName);
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
@@ -276,6 +278,30 @@ std::string ReadWholeFile(std::string_view fileName, std::uintmax_t maxSize)
     if (bytes.size() > maxSize)
         throw FileTooLarge(std::string(fileName));
     return bytes;
+}
+
+} // namespace
+
+std::string ReadWholeFile(std::string_view fileName, std::uintmax_t maxSize)
+{
+    std::string bytes;
+    ReadWholeFileInto(fileName, maxSize, bytes);
+    return bytes;
+}
+
+void ReadWholeFileInto(std::string_view fileName, std::uintmax_t maxSize, std::string& bytes)
+{
+    if (fileName.empty())
+        RaiseErrorFmt(kErrFileNotFound, fileName);
+    // The common case costs one open and one size query on the handle.
+    switch (platform::ReadRegularFile(NativePath(fileName), maxSize, bytes)) {
+    case platform::ReadResult::Ok: return;
+    case platform::ReadResult::NotRegular: RaiseErrorFmt(kErrReadFile, fileName);
+    case platform::ReadResult::TooLarge: throw FileTooLarge(std::string(fileName));
+    case platform::ReadResult::ReadFailed: RaiseErrorFmt(kErrReadFile, fileName);
+    case platform::ReadResult::OpenFailed: break;
+    }
+    bytes = readLimitedByPath(fileName, maxSize);
 }
 
 std::string TemporarySiblingName(std::string_view target)

@@ -41,6 +41,8 @@ std::string ReadWholeFile(std::string_view fileName);
 // maxSize bytes: a folder, pipe or device raises code 42, a larger file
 // raises FileTooLarge (carrying the name) before anything is read.
 std::string ReadWholeFile(std::string_view fileName, std::uintmax_t maxSize);
+// The same into bytes, whose memory is reused (many files read in a row).
+void ReadWholeFileInto(std::string_view fileName, std::uintmax_t maxSize, std::string& bytes);
 // Replaces the file's content with text, atomically: a temporary file in the
 // same folder is written and renamed over the old one, so a failure leaves
 // the old file intact and no partial file behind. Raises code 41 with the

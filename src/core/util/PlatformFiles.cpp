@@ -1,5 +1,6 @@
 #include "util/PlatformFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -54,6 +55,43 @@ unsigned long CurrentProcessId()
     return static_cast<unsigned long>(::_getpid());
 }
 
+ReadResult ReadRegularFile(const std::string& path, std::uintmax_t maxSize, std::string& bytes)
+{
+    const int fd = ::_wopen(std::filesystem::path(path).c_str(), _O_RDONLY | _O_BINARY);
+    if (fd < 0)
+        return ReadResult::OpenFailed;
+    struct _stat64 st;
+    if (::_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
+        ::_close(fd);
+        return ReadResult::NotRegular;
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > maxSize) {
+        ::_close(fd);
+        return ReadResult::TooLarge;
+    }
+    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > maxSize)
+                break;
+            bytes.resize(got * 2 + 4096);
+        }
+        const unsigned room = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - got, 1u << 30));
+        const int n = ::_read(fd, bytes.data() + got, room);
+        if (n < 0) {
+            ::_close(fd);
+            return ReadResult::ReadFailed;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::_close(fd);
+    bytes.resize(got);
+    return got > maxSize ? ReadResult::TooLarge : ReadResult::Ok;
+}
+
 #else
 
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
@@ -79,6 +117,46 @@ bool IsWritableOrAbsent(const std::filesystem::path& path)
 unsigned long CurrentProcessId()
 {
     return static_cast<unsigned long>(::getpid());
+}
+
+ReadResult ReadRegularFile(const std::string& path, std::uintmax_t maxSize, std::string& bytes)
+{
+    // Non-blocking so that a pipe's open returns at once; it is then refused.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return ReadResult::OpenFailed;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return ReadResult::NotRegular;
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > maxSize) {
+        ::close(fd);
+        return ReadResult::TooLarge;
+    }
+    // One byte more than the size, and on to the end: the file may have grown.
+    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > maxSize)
+                break;
+            bytes.resize(got * 2 + 4096);
+        }
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return ReadResult::ReadFailed;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(got);
+    return got > maxSize ? ReadResult::TooLarge : ReadResult::Ok;
 }
 
 #endif

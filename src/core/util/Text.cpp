@@ -81,10 +81,11 @@ std::string AnsiUpper(std::string_view s)
 
 int CompareNoCase(std::string_view a, std::string_view b)
 {
+    const unsigned char* up = UpCaseTable();
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const int x = UpCase(static_cast<unsigned char>(a[i]));
-        const int y = UpCase(static_cast<unsigned char>(b[i]));
+        const int x = up[static_cast<unsigned char>(a[i])];
+        const int y = up[static_cast<unsigned char>(b[i])];
         if (x != y)
             return x < y ? -1 : 1;
     }

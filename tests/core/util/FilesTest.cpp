@@ -132,6 +132,27 @@ TEST_F(FilesTest, BoundedReadRefusesWhatIsNotASmallRegularFile)
               "Read file " + path("pipe.xml") + " error");
 }
 
+// One buffer for many files: each read leaves exactly that file's bytes,
+// whatever the buffer held before, and fails the way ReadWholeFile does.
+TEST_F(FilesTest, BoundedReadIntoAReusedBuffer)
+{
+    std::string big(70000, 'x');
+    big[69999] = '\0';
+    put("big.xml", big);
+    put("small.xml", std::string("<a>\0</a>", 8));
+    std::string buffer;
+    ReadWholeFileInto(path("big.xml"), 70000, buffer);
+    EXPECT_EQ(buffer, big);
+    ReadWholeFileInto(path("small.xml"), 8, buffer);
+    EXPECT_EQ(buffer, std::string("<a>\0</a>", 8));
+    EXPECT_THROW(ReadWholeFileInto(path("big.xml"), 69999, buffer), FileTooLarge);
+    EXPECT_EQ(errorOf([&] { ReadWholeFileInto(path("missing.xml"), 10, buffer); }),
+              "File \"" + path("missing.xml") + "\" not found");
+    put("empty.xml", "");
+    ReadWholeFileInto(path("empty.xml"), 10, buffer);
+    EXPECT_EQ(buffer, "");
+}
+
 TEST_F(FilesTest, TemporaryNamesAreHiddenUniqueAndReplaceTheTarget)
 {
     const std::string a = TemporarySiblingName(path("skin.zip"));
