@@ -40,10 +40,12 @@ TEST(CatalogueSort, PrefixKeysNeverDisagreeWithTheComparison)
             // Two words, as the sorts use them: the first bytes, then the next.
             const auto ka = std::make_pair(NoCasePrefixKey(a, bytes), NoCasePrefixKey(a, 8, bytes));
             const auto kb = std::make_pair(NoCasePrefixKey(b, bytes), NoCasePrefixKey(b, 8, bytes));
-            if (ka < kb)
+            if (ka < kb) {
                 ASSERT_LT(CompareNoCase(a, b), 0) << '"' << a << "\" \"" << b << '"';
-            if (ka > kb)
+            }
+            if (ka > kb) {
                 ASSERT_GT(CompareNoCase(a, b), 0) << '"' << a << "\" \"" << b << '"';
+            }
         }
     }
 }

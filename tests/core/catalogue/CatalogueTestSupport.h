@@ -37,9 +37,9 @@ inline void WriteBytes(const fs::path& path, const std::string& bytes)
 struct PartFields {
     std::string title;
     std::vector<std::string> categories;
-    std::string language;
-    std::string popularity;
-    std::string description;
+    std::string language{};
+    std::string popularity{};
+    std::string description{};
 };
 
 // A web part file in the layout the editor writes.
