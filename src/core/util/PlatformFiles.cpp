@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <string>
 #include <system_error>
 
 #ifdef _WIN32
@@ -17,6 +19,37 @@
 #endif
 
 namespace wpe::platform {
+
+namespace {
+
+// Reads on past the size taken at open (the file may have grown), one byte
+// more than the largest size allowed, so a file that grew too large is seen.
+// readSome(buffer, room) returns the bytes read, 0 at the end, -1 on an error.
+template <class ReadSome>
+ReadResult ReadToEnd(std::uintmax_t size, std::uintmax_t maxSize, std::string& bytes, ReadSome readSome)
+{
+    if (size > maxSize)
+        return ReadResult::TooLarge;
+    bytes.resize(static_cast<std::size_t>(size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > maxSize)
+                break;
+            bytes.resize(got * 2 + 4096);
+        }
+        const auto n = readSome(bytes.data() + got, bytes.size() - got);
+        if (n < 0)
+            return ReadResult::ReadFailed;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return got > maxSize ? ReadResult::TooLarge : ReadResult::Ok;
+}
+
+} // namespace
 
 #ifdef _WIN32
 
@@ -65,31 +98,12 @@ ReadResult ReadRegularFile(const std::string& path, std::uintmax_t maxSize, std:
         ::_close(fd);
         return ReadResult::NotRegular;
     }
-    if (static_cast<std::uintmax_t>(st.st_size) > maxSize) {
-        ::_close(fd);
-        return ReadResult::TooLarge;
-    }
-    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
-    std::size_t got = 0;
-    for (;;) {
-        if (got == bytes.size()) {
-            if (got > maxSize)
-                break;
-            bytes.resize(got * 2 + 4096);
-        }
-        const unsigned room = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - got, 1u << 30));
-        const int n = ::_read(fd, bytes.data() + got, room);
-        if (n < 0) {
-            ::_close(fd);
-            return ReadResult::ReadFailed;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
+    const ReadResult result =
+        ReadToEnd(static_cast<std::uintmax_t>(st.st_size), maxSize, bytes, [fd](char* buffer, std::size_t room) {
+            return ::_read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(room, 1u << 30)));
+        });
     ::_close(fd);
-    bytes.resize(got);
-    return got > maxSize ? ReadResult::TooLarge : ReadResult::Ok;
+    return result;
 }
 
 #else
@@ -130,33 +144,16 @@ ReadResult ReadRegularFile(const std::string& path, std::uintmax_t maxSize, std:
         ::close(fd);
         return ReadResult::NotRegular;
     }
-    if (static_cast<std::uintmax_t>(st.st_size) > maxSize) {
-        ::close(fd);
-        return ReadResult::TooLarge;
-    }
-    // One byte more than the size, and on to the end: the file may have grown.
-    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
-    std::size_t got = 0;
-    for (;;) {
-        if (got == bytes.size()) {
-            if (got > maxSize)
-                break;
-            bytes.resize(got * 2 + 4096);
-        }
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return ReadResult::ReadFailed;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
+    const ReadResult result =
+        ReadToEnd(static_cast<std::uintmax_t>(st.st_size), maxSize, bytes, [fd](char* buffer, std::size_t room) {
+            ssize_t n;
+            do
+                n = ::read(fd, buffer, room);
+            while (n < 0 && errno == EINTR);
+            return n;
+        });
     ::close(fd);
-    bytes.resize(got);
-    return got > maxSize ? ReadResult::TooLarge : ReadResult::Ok;
+    return result;
 }
 
 #endif
