@@ -235,19 +235,22 @@ TWPDataPtr TCatalogue::ReadInto(const std::string& fileName, std::vector<std::st
     // One object per file name: an entry already known (now or from the
     // previous load) is refreshed in place, keeping its queued changes.
     TWPDataPtr entry;
-    if (auto known = byName_.find(fileName); known != byName_.end()) {
-        entry = known->second;
+    if (const size_t known = byName_.Find(fileName, entries_); known != TEntryIndex::npos) {
+        entry = entries_[known];
     } else {
-        if (auto old = previous_.empty() ? previous_.end() : previous_.find(fileName); old != previous_.end()) {
-            entry = old->second;
-            previous_.erase(old);
+        if (const size_t old = previous_.Find(fileName, previousEntries_); old != TEntryIndex::npos) {
+            entry = std::move(previousEntries_[old]);
         } else {
             entry = std::make_shared<TWPData>();
             entry->fileName = fileName;
         }
         entries_.push_back(entry);
-        // The key views the entry's own name, which stays as it is.
-        byName_.emplace(entry->fileName, entry);
+        try {
+            byName_.Insert(fileName, entries_.size() - 1);
+        } catch (...) {
+            entries_.pop_back();
+            throw;
+        }
     }
     // Every listed field is replaced; queued changes and list memberships stay.
     auto take = [this](TPartField field, std::string& out) {
@@ -314,9 +317,10 @@ void TCatalogue::PlaceEntry(const TWPDataPtr& entry, const std::vector<std::stri
 
 void TCatalogue::ResetForLoad()
 {
-    previous_ = std::move(byName_);
-    byName_.clear();
+    previousEntries_.swap(entries_);
     entries_.clear();
+    previous_.Swap(byName_);
+    byName_.Clear();
     searchResults_.clear();
     // The categories stay (a missing or broken category file must not lose
     // them); their lists are filled anew from the files.
@@ -348,9 +352,13 @@ void TCatalogue::SortEntries()
     });
     std::vector<TWPDataPtr> sorted;
     sorted.reserve(entries_.size());
-    for (const Keyed& k : keyed)
+    std::vector<std::uint32_t> newPosition(entries_.size());
+    for (const Keyed& k : keyed) {
+        newPosition[k.index] = static_cast<std::uint32_t>(sorted.size());
         sorted.push_back(std::move(entries_[k.index]));
+    }
     entries_.swap(sorted);
+    byName_.Renumber(newPosition);
 }
 
 // Categories first, then by text without case; stable.
@@ -386,7 +394,7 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const TLoadProgres
 
     const std::vector<std::string> names = ListStorage(storageDir_);
     entries_.reserve(names.size());
-    byName_.reserve(names.size());
+    byName_.Reserve(names.size());
     // The tree has no web part nodes now. Two entries can only meet in a
     // duplicate check when their file names are equal without case (names
     // that differ in case only, on a disk that tells them apart); every other
@@ -417,7 +425,8 @@ void TCatalogue::LoadCatalogue(const std::string& storageDir, const TLoadProgres
             // Not a web part, unreadable or malformed: left out silently.
         }
     }
-    previous_.clear();
+    previous_.Clear();
+    std::vector<TWPDataPtr>().swap(previousEntries_);  // entries that left go now
 
     SortEntries();
     SearchEntries(lastSearch_);
@@ -494,8 +503,8 @@ void TCatalogue::SearchEntries(const std::string& text)
 
 TWPDataPtr TCatalogue::FindEntry(const std::string& fileName) const
 {
-    if (auto it = byName_.find(fileName); it != byName_.end())
-        return it->second;
+    if (const size_t i = byName_.Find(fileName, entries_); i != TEntryIndex::npos)
+        return entries_[i];
     for (const auto& entry : entries_)
         if (SameNoCase(entry->fileName, fileName))
             return entry;

@@ -9,6 +9,7 @@
 
 #include "catalogue/CatalogueData.h"
 #include "catalogue/CatalogueTree.h"
+#include "catalogue/EntryIndex.h"
 #include "catalogue/WebPartScan.h"
 
 #include <cstddef>
@@ -166,10 +167,12 @@ private:
     std::string programDir_;
     std::string storageDir_;
     std::vector<TWPDataPtr> entries_;
-    // By file name; the keys view the entries' own names (see TWPData).
-    std::unordered_map<std::string_view, TWPDataPtr> byName_;
-    // Entries of the previous load, reclaimed by file name while loading.
-    std::unordered_map<std::string_view, TWPDataPtr> previous_;
+    // Positions in entries_ by file name.
+    TEntryIndex byName_;
+    // Entries of the previous load, reclaimed by file name while loading
+    // (a reclaimed one leaves a null link behind).
+    std::vector<TWPDataPtr> previousEntries_;
+    TEntryIndex previous_;
     std::vector<TWPDataPtr> searchResults_;
     std::string lastSearch_;
     TCatDataPtr rootList_;

@@ -15,6 +15,50 @@ void Forget(TWPData& entry, const TCatData* list)
 
 } // namespace
 
+TListLinks& TListLinks::operator=(const TListLinks& other)
+{
+    if (this == &other)
+        return *this;
+    if (other.size_ > capacity()) {
+        more_ = std::make_unique<const TCatData*[]>(other.size_);
+        capacity_ = other.size_;
+    }
+    std::copy(other.begin(), other.end(), data());
+    size_ = other.size_;
+    return *this;
+}
+
+TListLinks& TListLinks::operator=(TListLinks&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    std::copy(std::begin(other.inline_), std::end(other.inline_), inline_);
+    more_ = std::move(other.more_);
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    other.size_ = other.capacity_ = 0;
+    return *this;
+}
+
+void TListLinks::push_back(const TCatData* list)
+{
+    if (size_ == capacity()) {
+        const size_t grown = 2 * capacity();
+        auto bigger = std::make_unique<const TCatData*[]>(grown);
+        std::copy(begin(), end(), bigger.get());
+        more_ = std::move(bigger);
+        capacity_ = static_cast<std::uint32_t>(grown);
+    }
+    data()[size_++] = list;
+}
+
+void TListLinks::erase(const_iterator it)
+{
+    const TCatData** at = data() + (it - data());
+    std::copy(at + 1, data() + size_, at);
+    --size_;
+}
+
 void TWPData::Push(std::string newPath, std::string oldPath)
 {
     operations.push_back(TOperation{std::move(newPath), std::move(oldPath)});

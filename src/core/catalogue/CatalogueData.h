@@ -2,7 +2,9 @@
 // The catalogue's records: one entry per stored web part file, the queued
 // category changes of an entry, and the list of entries of one category.
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -79,6 +81,49 @@ private:
     std::unique_ptr<Queue> queue_;
 };
 
+// The category lists that hold one entry, in the order they took it. Nearly
+// every entry is in one or two, kept inside the entry: a catalogue holds an
+// entry per stored part, and a block of its own for each cost the load and
+// the freeing of a large catalogue noticeably.
+class TListLinks {
+public:
+    using value_type = const TCatData*;
+    using const_iterator = const TCatData* const*;
+    using iterator = const_iterator;
+
+    TListLinks() = default;
+    TListLinks(const TListLinks& other) { *this = other; }
+    TListLinks(TListLinks&& other) noexcept { *this = std::move(other); }
+    TListLinks& operator=(const TListLinks& other);
+    TListLinks& operator=(TListLinks&& other) noexcept;
+    ~TListLinks() = default;
+
+    const_iterator begin() const { return data(); }
+    const_iterator end() const { return data() + size_; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    void push_back(const TCatData* list);
+    // Takes the link out, keeping the order of the others.
+    void erase(const_iterator it);
+    void clear() { size_ = 0; }
+
+    friend bool operator==(const TListLinks& a, const TListLinks& b)
+    {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    }
+
+private:
+    static constexpr size_t kInline = 2;
+    const TCatData** data() { return more_ ? more_.get() : inline_; }
+    const TCatData* const* data() const { return more_ ? more_.get() : inline_; }
+    size_t capacity() const { return more_ ? capacity_ : kInline; }
+
+    const TCatData* inline_[kInline] = {};
+    std::unique_ptr<const TCatData*[]> more_;  // once there are more than kInline
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = 0;  // of more_
+};
+
 // The catalogue entry of one web part file; the file name is its identity.
 struct TWPData {
     // A catalogue finds its entries by this name; it never changes while the
@@ -93,7 +138,7 @@ struct TWPData {
     TOperationQueue operations;
     bool modified = false;
     // The category lists that hold this entry; kept by TCatData, read only.
-    std::vector<const TCatData*> lists;
+    TListLinks lists;
 
     // Queues one change and marks the entry modified.
     void Push(std::string newPath, std::string oldPath);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <unordered_map>
 
 namespace wpe::test {
 namespace {
@@ -280,10 +281,25 @@ TEST_F(CatalogueLoad, GeneratedStorageOfThousands)
     cat.BrowseTree().ForEach([&](TCatNode* n) { webParts += n->IsWebPart(); });
     EXPECT_EQ(webParts, static_cast<size_t>(2 * kParts));
 
-    // Loading again places nothing twice.
+    // A part saved after the load is found by its name like the loaded ones.
+    const std::string late = dir.Part("late.xml", {"Late", {"Big"}});
+    const TWPDataPtr lateEntry = cat.ReadEntry(late).entry;
+    std::unordered_map<std::string, TWPData*> objects;
+    for (const TWPDataPtr& entry : cat.AllEntries()) {
+        EXPECT_EQ(cat.FindEntry(entry->fileName), entry);
+        objects[entry->fileName] = entry.get();
+    }
+    EXPECT_EQ(objects.size(), static_cast<size_t>(kParts + 1));
+    EXPECT_EQ(objects[late], lateEntry.get());
+
+    // Loading again places nothing twice and keeps every entry's object.
     cat.ReloadCatalogue();
-    EXPECT_EQ(cat.FindCategoryNode("Big")->Count(), static_cast<size_t>(kParts));
-    EXPECT_EQ(cat.AllEntries().size(), static_cast<size_t>(kParts));
+    EXPECT_EQ(cat.FindCategoryNode("Big")->Count(), static_cast<size_t>(kParts + 1));
+    EXPECT_EQ(cat.AllEntries().size(), static_cast<size_t>(kParts + 1));
+    for (const TWPDataPtr& entry : cat.AllEntries()) {
+        EXPECT_EQ(objects[entry->fileName], entry.get());
+        EXPECT_EQ(cat.FindEntry(entry->fileName), entry);
+    }
 }
 
 TEST_F(CatalogueLoad, SamplePortalStorage)

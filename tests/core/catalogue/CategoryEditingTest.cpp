@@ -90,7 +90,7 @@ TEST(CatData, MembershipFollowsAddRemoveClearAndDestruction)
         EXPECT_TRUE(other->lists.empty());
     }
     // A list that goes away leaves no trace in its entries.
-    EXPECT_EQ(entry->lists, std::vector<const TCatData*>{a.get()});
+    EXPECT_EQ(std::vector<const TCatData*>(entry->lists.begin(), entry->lists.end()), std::vector<const TCatData*>{a.get()});
     a->Clear();
     EXPECT_TRUE(entry->lists.empty());
     EXPECT_FALSE(a->Contains(entry.get()));

@@ -206,8 +206,9 @@ private:
             EXPECT_EQ(node->LastChild(), m.children.empty() ? nullptr : nodes_[m.children.back()].get());
             EXPECT_EQ(node->HasChildNodes(), !m.children.empty());
             EXPECT_EQ(node->HasAttributes(), !m.attributes.empty());
-            if (m.parent < 0)
+            if (m.parent < 0) {
                 EXPECT_EQ(node->ParentNode(), nullptr);
+            }
             EXPECT_EQ(node->RefCount(), m.parent >= 0 ? 2 : 1);
         }
     }
