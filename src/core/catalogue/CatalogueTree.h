@@ -16,7 +16,7 @@
 
 namespace wpe {
 
-enum class TNodeKind { Category = 0, WebPart = 1 };
+enum class TNodeKind : std::uint8_t { Category = 0, WebPart = 1 };
 
 class TCatTree;
 
@@ -47,6 +47,13 @@ public:
     bool IsWithin(const TCatNode* other) const;
     TCatTree& Tree() const { return *tree_; }
 
+private:
+    // First, so that the flag below shares their word: a large catalogue
+    // holds hundreds of thousands of nodes.
+    std::uint32_t pos_ = 0;  // index among the siblings
+    TNodeKind kind_ = TNodeKind::Category;
+
+public:
     // View state: whether the node is shown expanded.
     bool expanded = false;
 
@@ -60,6 +67,10 @@ private:
     struct Deleter { void operator()(TCatNode* n) const; };
     using Owned = std::unique_ptr<TCatNode, Deleter>;
 
+    // Walking a level: asks for the node some steps ahead, and for the
+    // counts of the entry of a node nearer by (see the .cpp).
+    static void PrefetchAhead(const std::vector<Owned>& nodes, size_t i, bool entries);
+
     void InvalidateIndex();
     ChildIndex& Index_() const;
     // Keeps every child's position from index `from` on in step with the vector.
@@ -67,9 +78,7 @@ private:
 
     TCatTree* tree_;
     TCatNode* parent_;  // the hidden root for top-level nodes; null only for the root
-    size_t pos_ = 0;    // index among the siblings
     std::string text_;
-    TNodeKind kind_ = TNodeKind::Category;
     TCatDataPtr catData_;
     TWPDataPtr entry_;
     std::vector<Owned> children_;
